@@ -1,0 +1,7 @@
+#include <cstdio>
+
+int main()
+{
+    std::puts("vantrel-cli");
+    return 0;
+}

@@ -1,0 +1,385 @@
+#include "FileUtil.h"
+
+#include "Types.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef __APPLE__
+#include <mach-o/dyld.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+fs::path ToPath(const std::string& s)
+{
+    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(s.data()), s.size()));
+}
+
+std::string FromPath(const fs::path& p)
+{
+    const std::u8string u = p.u8string();
+    return std::string(reinterpret_cast<const char*>(u.data()), u.size());
+}
+
+std::string ErrnoText(int err) { return std::generic_category().message(err); }
+
+[[noreturn]] void ThrowFileError(const char* what, const std::string& path, int err)
+{
+    throw FileError(std::string(what) + " \"" + path + "\": " + ErrnoText(err));
+}
+
+bool IsSeparator(char c)
+{
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+std::FILE* OpenForReading(const std::string& path)
+{
+#ifdef _WIN32
+    std::FILE* f = _wfopen(ToPath(path).c_str(), L"rb");
+#else
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+#endif
+    if (!f)
+        ThrowFileError("Cannot open file", path, errno);
+    return f;
+}
+
+uint64_t SizeOfOpenFile(std::FILE* f, const std::string& path)
+{
+#ifdef _WIN32
+    if (_fseeki64(f, 0, SEEK_END) != 0)
+        ThrowFileError("Cannot read file", path, errno);
+    const int64_t size = _ftelli64(f);
+    _fseeki64(f, 0, SEEK_SET);
+#else
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0)
+        ThrowFileError("Cannot read file", path, errno);
+    if (S_ISDIR(st.st_mode))
+        ThrowFileError("Cannot read file", path, EISDIR);
+    const int64_t size = st.st_size;
+#endif
+    return size < 0 ? 0 : uint64_t(size);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string& AppFolderOverride()
+{
+    static std::string folder;
+    return folder;
+}
+
+} // namespace
+
+std::string AddTrailingBackslash(std::string_view path)
+{
+    if (path.empty())
+        return {};
+    std::string result(path);
+    if (result.back() == PathSeparator)
+        return result;
+    if (result.back() == '/')
+        result.back() = PathSeparator;
+    else
+        result += PathSeparator;
+    return result;
+}
+
+std::string ExtractFileName(std::string_view path)
+{
+    size_t i = path.size();
+    while (i > 0 && !IsSeparator(path[i - 1]))
+        --i;
+    return std::string(path.substr(i));
+}
+
+std::string ExtractFileExt(std::string_view path)
+{
+    const std::string name = ExtractFileName(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext)
+{
+    const std::string name = ExtractFileName(path);
+    const size_t dot = name.rfind('.');
+    std::string result(path.substr(0, path.size() - name.size()));
+    result += dot == std::string::npos ? name : name.substr(0, dot);
+    result += ext;
+    return result;
+}
+
+std::string ExecutableFolder()
+{
+    static const std::string folder = [] {
+        std::string exe;
+#if defined(_WIN32)
+        std::wstring buffer(32768, L'\0');
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+        buffer.resize(n);
+        exe = FromPath(fs::path(buffer));
+#elif defined(__APPLE__)
+        uint32_t size = 0;
+        _NSGetExecutablePath(nullptr, &size);
+        std::string buffer(size, '\0');
+        if (_NSGetExecutablePath(buffer.data(), &size) == 0)
+            exe = FromPath(fs::weakly_canonical(fs::path(buffer.c_str())));
+#else
+        std::error_code ec;
+        exe = FromPath(fs::read_symlink("/proc/self/exe", ec));
+#endif
+        std::string dir = exe.substr(0, exe.size() - ExtractFileName(exe).size());
+        while (dir.size() > 1 && IsSeparator(dir.back()))
+            dir.pop_back();
+        return dir.empty() ? FromPath(fs::current_path()) : dir;
+    }();
+    return folder;
+}
+
+std::string AppFolder()
+{
+    const std::string& folder = AppFolderOverride();
+    return folder.empty() ? ExecutableFolder() : folder;
+}
+
+void SetAppFolder(std::string folder)
+{
+    while (folder.size() > 1 && IsSeparator(folder.back()))
+        folder.pop_back();
+    AppFolderOverride() = std::move(folder);
+}
+
+std::string PaletteFolder() { return AddTrailingBackslash(AppFolder()) + "palette" + PathSeparator; }
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path)
+{
+    FilePtr f(OpenForReading(path));
+    const uint64_t size = SizeOfOpenFile(f.get(), path);
+    if (size > uint64_t(SIZE_MAX / 2))
+        throw FileError("Cannot read file \"" + path + "\": the file is too large");
+    std::vector<uint8_t> data(size);
+    const size_t got = size ? std::fread(data.data(), 1, size, f.get()) : 0;
+    if (got != size) {
+        if (std::ferror(f.get()))
+            ThrowFileError("Cannot read file", path, errno ? errno : EIO);
+        data.resize(got);
+    }
+    return data;
+}
+
+std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes)
+{
+    FilePtr f(OpenForReading(path));
+    const uint64_t size = SizeOfOpenFile(f.get(), path);
+    std::vector<uint8_t> data(size_t(std::min<uint64_t>(size, maxBytes)));
+    const size_t got = data.empty() ? 0 : std::fread(data.data(), 1, data.size(), f.get());
+    if (std::ferror(f.get()))
+        ThrowFileError("Cannot read file", path, errno ? errno : EIO);
+    data.resize(got);
+    return data;
+}
+
+void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
+{
+    const fs::path target = ToPath(path);
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    static std::mt19937_64 random{std::random_device{}()};
+    static std::mutex randomLock;
+    fs::path temp;
+    FilePtr f;
+    for (int attempt = 0; attempt < 100 && !f; ++attempt) {
+        uint64_t tag;
+        {
+            std::lock_guard lock(randomLock);
+            tag = random();
+        }
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(tag));
+        temp = folder / (u8"." + target.filename().u8string() + std::u8string(suffix, suffix + std::strlen(suffix)));
+#ifdef _WIN32
+        f.reset(_wfopen(temp.c_str(), L"wbx"));
+#else
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            struct stat st {};
+            if (::stat(target.c_str(), &st) == 0)
+                ::fchmod(fd, st.st_mode & 07777);
+            f.reset(::fdopen(fd, "wb"));
+            if (!f)
+                ::close(fd);
+        }
+#endif
+        if (!f && errno != EEXIST)
+            break;
+    }
+    if (!f)
+        ThrowFileError("Cannot create file", path, errno);
+
+    auto fail = [&](int err) {
+        f.reset();
+        std::error_code ec;
+        fs::remove(temp, ec);
+        ThrowFileError("Cannot write file", path, err);
+    };
+    if (!data.empty() && std::fwrite(data.data(), 1, data.size(), f.get()) != data.size())
+        fail(errno ? errno : EIO);
+    if (std::fflush(f.get()) != 0)
+        fail(errno ? errno : EIO);
+#ifdef _WIN32
+    if (_commit(_fileno(f.get())) != 0)
+        fail(errno);
+#else
+    if (::fsync(fileno(f.get())) != 0 && errno != EINVAL && errno != EROFS)
+        fail(errno);
+#endif
+    if (std::fclose(f.release()) != 0)
+        fail(errno ? errno : EIO);
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw FileError("Cannot write file \"" + path + "\": " + ec.message());
+    }
+}
+
+size_t TMemorySource::ReadAt(uint64_t offset, uint8_t* dst, size_t n)
+{
+    if (offset >= Bytes.size())
+        return 0;
+    n = size_t(std::min<uint64_t>(n, Bytes.size() - offset));
+    std::memcpy(dst, Bytes.data() + offset, n);
+    return n;
+}
+
+TFileSource::TFileSource(const std::string& path) : Path(path)
+{
+    std::FILE* f = OpenForReading(path);
+    Handle = f;
+    try {
+        FileSize = SizeOfOpenFile(f, path);
+    } catch (...) {
+        std::fclose(f);
+        throw;
+    }
+}
+
+TFileSource::~TFileSource()
+{
+    if (Handle)
+        std::fclose(static_cast<std::FILE*>(Handle));
+}
+
+size_t TFileSource::ReadAt(uint64_t offset, uint8_t* dst, size_t n)
+{
+    if (offset >= FileSize || n == 0)
+        return 0;
+    auto* f = static_cast<std::FILE*>(Handle);
+#ifdef _WIN32
+    if (_fseeki64(f, int64_t(offset), SEEK_SET) != 0)
+#else
+    if (fseeko(f, off_t(offset), SEEK_SET) != 0)
+#endif
+        ThrowFileError("Cannot read file", Path, errno);
+    const size_t got = std::fread(dst, 1, n, f);
+    if (got < n && std::ferror(f))
+        ThrowFileError("Cannot read file", Path, errno ? errno : EIO);
+    return got;
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(ToPath(path), ec);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(ToPath(path), ec);
+}
+
+std::vector<TDirEntry> ListDirectory(const std::string& folder)
+{
+    std::vector<TDirEntry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(ToPath(folder), fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeEc;
+        entries.push_back({FromPath(it->path().filename()), it->is_directory(typeEc)});
+    }
+    std::sort(entries.begin(), entries.end(), [](const TDirEntry& a, const TDirEntry& b) {
+        const std::string la = LowerCase(a.Name), lb = LowerCase(b.Name);
+        return la != lb ? la < lb : a.Name < b.Name;
+    });
+    return entries;
+}
+
+std::string FindNoCase(const std::string& folder, const std::string& name)
+{
+    const std::string dir = AddTrailingBackslash(folder);
+    std::error_code ec;
+    if (fs::exists(ToPath(dir + name), ec))
+        return dir + name;
+    for (const TDirEntry& e : ListDirectory(folder))
+        if (SameTextNoCase(e.Name, name))
+            return dir + e.Name;
+    return {};
+}
+
+std::string LowerCase(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return r;
+}
+
+std::string UpperCase(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return r;
+}
+
+bool SameTextNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && LowerCase(a) == LowerCase(b);
+}
+
+} // namespace vantrel

@@ -1,0 +1,104 @@
+// File and folder helpers of the sprite core: whole-file reads, safe writes, the program's
+// folder and its data folders, sorted folder listings and case-insensitive lookups.
+// Paths are UTF-8 strings with the platform's separator.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+#ifdef _WIN32
+constexpr char PathSeparator = '\\';
+#else
+constexpr char PathSeparator = '/';
+#endif
+
+// An empty path stays empty; a path ending in the separator is unchanged; a final "/" becomes
+// the separator; otherwise the separator is appended.
+std::string AddTrailingBackslash(std::string_view path);
+
+// The file-name part of a path (after the last separator).
+std::string ExtractFileName(std::string_view path);
+// The extension of a path with its dot ("" when the file name has none).
+std::string ExtractFileExt(std::string_view path);
+// The path with its extension (the last dot of the file name and what follows) replaced.
+std::string ChangeFileExt(std::string_view path, std::string_view ext);
+
+// The folder of the running executable, without a trailing separator.
+std::string ExecutableFolder();
+// The folder holding the data folders: the executable's folder unless set otherwise (the
+// command-line tool's --data-dir, tests).
+std::string AppFolder();
+void SetAppFolder(std::string folder);
+// AppFolder() + "palette" + separator.
+std::string PaletteFolder();
+
+// Reads a whole file in one piece. Throws FileError naming the file and the reason.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// Reads at most maxBytes from the start of a file. Throws FileError.
+std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes);
+// Writes data to a temporary file in the target's folder, flushes it to disk and renames it
+// over the target. On any failure the target is untouched and FileError carries the reason.
+void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data);
+
+// Random access to the bytes of a file or of a buffer, for the probes that look at a few bytes
+// of many files.
+class TByteSource {
+public:
+    virtual ~TByteSource() = default;
+    virtual uint64_t Size() const = 0;
+    // Reads up to n bytes at offset; returns how many were read (fewer at the end).
+    virtual size_t ReadAt(uint64_t offset, uint8_t* dst, size_t n) = 0;
+};
+
+class TMemorySource final : public TByteSource {
+public:
+    explicit TMemorySource(std::span<const uint8_t> bytes) : Bytes(bytes) {}
+    uint64_t Size() const override { return Bytes.size(); }
+    size_t ReadAt(uint64_t offset, uint8_t* dst, size_t n) override;
+
+private:
+    std::span<const uint8_t> Bytes;
+};
+
+// A file opened for reading. Throws FileError when it cannot be opened.
+class TFileSource final : public TByteSource {
+public:
+    explicit TFileSource(const std::string& path);
+    ~TFileSource() override;
+    TFileSource(const TFileSource&) = delete;
+    TFileSource& operator=(const TFileSource&) = delete;
+    uint64_t Size() const override { return FileSize; }
+    size_t ReadAt(uint64_t offset, uint8_t* dst, size_t n) override;
+
+private:
+    std::string Path;
+    void* Handle = nullptr;
+    uint64_t FileSize = 0;
+};
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+struct TDirEntry {
+    std::string Name;
+    bool IsFolder = false;
+};
+// The entries of a folder (hidden ones included, "." and ".." excluded), sorted by name without
+// regard to case. A folder that cannot be read gives an empty list.
+std::vector<TDirEntry> ListDirectory(const std::string& folder);
+
+// folder + name when that exists; otherwise the entry of folder whose name matches name without
+// regard to case; "" when there is none.
+std::string FindNoCase(const std::string& folder, const std::string& name);
+
+// Case-insensitive ASCII helpers.
+std::string LowerCase(std::string_view s);
+std::string UpperCase(std::string_view s);
+bool SameTextNoCase(std::string_view a, std::string_view b);
+
+} // namespace vantrel

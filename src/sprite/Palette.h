@@ -1,0 +1,30 @@
+// Palette files (768 bytes of 6-bit red, green, blue) and the tables that choose a sprite's
+// default palette by game, theatre and type.
+#pragma once
+
+#include "Types.h"
+
+#include <array>
+#include <string>
+
+namespace vantrel {
+
+// Reads up to 768 bytes of a .pal file into dest and converts every entry to memory order
+// (each 6-bit value times 4, kept in 8 bits). Entries the file does not hold are black.
+// Throws FileError when the file cannot be opened; dest is then unchanged.
+void LoadPaletteFile(const std::string& path, TPalette& dest);
+
+// Entry i is grey i: the palette view's palette while no sprite is loaded.
+const TPalette& GreyPalette();
+
+// Default palette file names without extension ("" where a cell is empty).
+extern const std::array<std::array<const char*, SHPTypeCount>, GameCount> TypePalettes;
+extern const std::array<std::array<const char*, TheatreCount>, GameCount> TheatrePalettes;
+inline constexpr const char* FallbackPaletteName = "unittem.pal";
+
+// The file name (without extension) that LoadDefaultPalette looks for first.
+std::string DefaultPaletteBaseName(TSHPGame game, TTheatre theatre, TSHPType type);
+// The iso palette name of an Iso building type ("isosno", "isotem", "isourb").
+std::string IsoPaletteBaseName(TSHPType type);
+
+} // namespace vantrel

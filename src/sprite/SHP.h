@@ -1,0 +1,194 @@
+// TSHP, the in-memory form of one SHP sprite: a canvas size, frames of palette indices, the
+// palette and classification that decide how they are drawn, and the settings read by the
+// renderer and the writers. Its methods are spread over several sources by concern:
+//   SHP.cpp          model, frame access, editing, classification
+//   SHPReadTS.cpp    loading, the TS/RA2 reader and the palette trailer
+//   SHPReadTD.cpp    the TD/RA1 reader and its codecs
+//   SHPProbe.cpp     the content probe
+//   SHPWriteTS.cpp   the TS/RA2 writer
+//   SHPWriteTD.cpp   the TD/RA1 writer
+//   Palette.cpp      palette files and the default palette
+//   Render.cpp       frame rendering and pixel queries
+#pragma once
+
+#include "FileUtil.h"
+#include "Types.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+using TPixelBuffer = std::unique_ptr<uint8_t[]>;
+using TColourBuffer = std::unique_ptr<TColour24[]>;
+
+struct TSHPFrame {
+    uint16_t X = 0;
+    uint16_t Y = 0;
+    uint16_t CX = 0;
+    uint16_t CY = 0;
+    // Width x Height palette indices of the whole canvas (index 0 transparent), or null for an
+    // empty frame read from a TS/RA2 file.
+    TPixelBuffer Data;
+    // Render caches (Width x Height each), null until the frame is first rendered.
+    TColourBuffer RGBCache;
+    TPixelBuffer AlphaCache;
+    bool Dirty = true;
+    TColour24 RadarColour;
+    uint8_t RadarColourExtra = 0;
+};
+
+// The assertion messages of the sprite.
+inline constexpr const char* MsgAddFramesAmount = "TSHP.AddFrames - Amount <= 0";
+inline constexpr const char* MsgSaveOneFrameLoad = "Can not save a SHP with OneFrameLoad enabled....";
+
+// Loading refuses a file whose frames would need more than this many bytes of canvas and more
+// than MaxCanvasBytesPerFileByte times the file's size.
+inline constexpr uint64_t CanvasBudgetFloor = 256ull << 20;
+inline constexpr uint64_t MaxCanvasBytesPerFileByte = 256;
+
+class TSHP {
+public:
+    TSHP();
+    virtual ~TSHP();
+    TSHP(const TSHP&) = delete;
+    TSHP& operator=(const TSHP&) = delete;
+
+    // --- fields, in the order of the model -------------------------------------------------
+    std::string FileName = "unknown.shp";
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::vector<TSHPFrame> Frames;
+    TPalette Palette{};
+    std::unique_ptr<TPalette> IsoPalette;
+    const TColour24 TransparentColour = MakeColour(1, 2, 255);
+    TSHPFormat Format = TSHPFormat::None;
+    TSHPGame Game = TSHPGame::TD;
+    TSHPType SHPType = TSHPType::Animation;
+    TTheatre Theatre = TTheatre::Default;
+    bool CustomPalette = false;
+    bool SavePalette = false;
+    bool OneFrameLoad = false;
+    TColour24 SideColour = MakeColour(255, 0, 0);
+    bool UseSideColour = false;
+    bool KeepHeaders = false;
+    std::vector<uint8_t> RawFileHeader;   // empty: none kept
+    std::vector<uint8_t> RawFrameHeaders; // empty: none kept
+    bool HeadersOnly = false;
+    std::string PaletteName;
+    bool TransparentShadows = false;
+    int16_t Luminosity = 0;
+    uint16_t ForcedFlags = 0;
+    uint8_t CompressionMode = 0;
+    bool IsSaved = false;
+    bool HasFile = false;
+    // TD/RA1 writer: a key frame at least every this many frames.
+    int TDKeyFrameInterval = 16;
+
+    // --- lifetime ---------------------------------------------------------------------------
+    void Clear();
+    void FreeRawHeaders();
+
+    // --- loading (SHPReadTS.cpp, SHPReadTD.cpp) ----------------------------------------------
+    // Throws FileError when the file cannot be read and SHPError when it would need memory out
+    // of proportion to its size. A file of neither layout leaves Format None.
+    void LoadFromFile(const std::string& name);
+    // Reads the whole stream into memory, then LoadFromMemory.
+    void LoadFromStream(std::istream& stream);
+    // The sprite must have been cleared before (LoadFromFile does it).
+    void LoadFromMemory(std::span<const uint8_t> file);
+    bool LoadTS(std::span<const uint8_t> file);
+    void ReadPaletteTrailer(std::span<const uint8_t> tail);
+    // Decode one frame's data (starting at source) into the frame's Data, which the caller has
+    // filled or will fill outside the frame's rectangle. Both end quietly at the end of source.
+    void DecodeTSCompressed(TSHPFrame& frame, std::span<const uint8_t> source) const;
+    void DecodeTSRaw(TSHPFrame& frame, std::span<const uint8_t> source) const;
+    bool LoadTD(std::span<const uint8_t> file);
+    // reference: -1 for LCW, else the index of the frame the XOR delta applies to.
+    void DecodeTDFrame(TSHPFrame& frame, int reference, std::span<const uint8_t> source);
+    // LCW: returns the number of bytes written, never more than output.size().
+    static size_t DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output);
+    // XOR delta against reference (same size as output): returns the number of bytes written.
+    static size_t DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output);
+    // The highest frame index below before whose table entry has the data offset, or -1.
+    int FindFrameByOffset(uint32_t offset, int before) const;
+
+    // --- saving (SHPWriteTS.cpp, SHPWriteTD.cpp) --------------------------------------------
+    // Writes the sprite in the given layout through a temporary file that replaces name only
+    // once complete. Throws AssertionError for a OneFrameLoad sprite, SHPError for a sprite that
+    // cannot be stored (Format None, more than 65535 frames, a canvas over 65535) and FileError
+    // when writing fails; in every such case the target is untouched and the sprite is not
+    // marked saved.
+    void SaveToFile(const std::string& name, TSHPFormat layout = TSHPFormat::TS);
+    void SaveToStream(std::ostream& stream, TSHPFormat layout = TSHPFormat::TS);
+    std::vector<uint8_t> SaveToMemory(TSHPFormat layout = TSHPFormat::TS);
+    void WriteTS(std::vector<uint8_t>& out);
+    void WriteTD(std::vector<uint8_t>& out);
+    // Copies frame i's content rectangle row by row into buffer (CX x CY bytes).
+    void ExtractFrameRect(int i, uint8_t* buffer) const;
+    static std::vector<uint8_t> EncodeTSCompressed(const uint8_t* buffer, int cx, int cy);
+    TColour24 AverageColour(int i) const;
+    void WritePaletteTrailer(std::vector<uint8_t>& out);
+
+    // --- frame access -------------------------------------------------------------------------
+    int FrameCount() const { return int(Frames.size()); }
+    TSHPFrame& GetFrame(int i);
+    const TSHPFrame& GetFrame(int i) const;
+    uint32_t GetRadarColour(int i) const;
+    void SetRadarColour(int i, uint32_t value);
+    bool FrameUsesColour(uint8_t index, int i) const;
+    const TColour24* GetFrameRGB(int i);
+    const uint8_t* GetFrameAlpha(int i);
+    void FreeFrameCache(int i);
+
+    // --- editing --------------------------------------------------------------------------------
+    void AddFrames(int amount, int width, int height);
+    void UpdateFrameBounds(int i);
+    void SetSHPType(TSHPType t);
+    void InvalidateFrames();
+    void SetPalette(const TPalette& buffer);
+
+    // --- classification -------------------------------------------------------------------------
+    void DetectSHPType(int count);
+    void RefineSHPType();
+    bool HasShadowFrames() const;
+
+    // --- palettes (Palette.cpp) -----------------------------------------------------------------
+    void LoadPalette(const std::string& path);
+    void SetPaletteFromValues(std::span<const uint32_t, 256> values);
+    void LoadDefaultPalette(const std::string& folder);
+    void GetIsoPalette(TPalette& dest);
+
+    // --- rendering (Render.cpp) -----------------------------------------------------------------
+    void RenderFrame(int i);
+    void ResetFrameCache(int i);
+    void GetFramePalette(int i, TPalette& dest);
+    void SetUseSideColour(bool on);
+    void SetSideColour(uint32_t value); // 0x00RRGGBB
+    void SetTransparentShadows(bool on);
+    void SetLuminosity(int16_t value);
+    uint8_t GetPixelIndex(int i, int x, int y) const;
+    void MarkUsedColours(int i, std::array<uint8_t, 256>& flags) const;
+    std::array<uint8_t, 256> GetUsedColours(int i) const;
+
+private:
+    // Refuses (SHPError) a load that would allocate frames canvases of frames x Width x Height
+    // bytes out of proportion to a file of fileSize bytes.
+    void CheckCanvasBudget(uint64_t frames, uint64_t fileSize) const;
+};
+
+// Shadow index of each game (0: none), and the colour of translucent shadow pixels.
+extern const std::array<uint8_t, GameCount> ShadowIndices;
+inline constexpr TColour24 ShadowColour = MakeColour(0, 0, 0);
+
+// The content probe: true when the file holds an SHP of either layout (SHPProbe.cpp).
+// Throws FileError when the file cannot be opened.
+bool IsSHPFile(const std::string& name);
+bool ProbeTD(TByteSource& source);
+bool ProbeTS(TByteSource& source);
+
+} // namespace vantrel
