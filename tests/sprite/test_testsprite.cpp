@@ -1,0 +1,27 @@
+#include "sprite/TestSprite.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+TEST(TestSprite, PaletteUnitOf344Frames)
+{
+    auto s = MakeTestSprite(TestSpriteFrames);
+    ASSERT_EQ(s->FrameCount(), 344);
+    EXPECT_EQ(s->Game, TSHPGame::TS);
+    EXPECT_EQ(s->SHPType, TSHPType::Unit);
+    EXPECT_EQ(s->Width, 64);
+    EXPECT_EQ(s->Height, 64);
+    EXPECT_EQ(s->FileName, "unknown.shp");
+    EXPECT_FALSE(s->IsSaved);
+    EXPECT_FALSE(s->HasFile);
+    EXPECT_EQ(s->Frames[0].Data[50 * 64 + 13], 3 * 16 + 12);
+    const TSHPFrame& f0 = s->Frames[0];
+    EXPECT_EQ(f0.X, 0);
+    EXPECT_EQ(f0.Y, 0);
+    EXPECT_EQ(f0.CX, 64);
+    EXPECT_EQ(f0.CY, 64);
+    const TSHPFrame& f172 = s->Frames[172];
+    EXPECT_EQ(f172.CX, 0);
+    EXPECT_EQ(f172.CY, 0);
+}
