@@ -1,0 +1,364 @@
+#include "sprite/Report.h"
+#include "sprite/SHP.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+using namespace vantrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Sep(1, PathSeparator);
+
+struct ReportTempDir {
+    std::string Path;
+    ReportTempDir()
+    {
+        static std::atomic<int> serial{0};
+        const std::string name = "vantrel_report_" + std::to_string(std::random_device{}()) + "_" + std::to_string(serial++);
+        Path = (fs::temp_directory_path() / name).string() + Sep;
+        fs::create_directories(Path);
+    }
+    ~ReportTempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(Path, ec);
+    }
+    void Write(const std::string& rel, const std::vector<uint8_t>& bytes) const
+    {
+        fs::create_directories(fs::path(Path + rel).parent_path());
+        std::ofstream(Path + rel, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+};
+
+struct RawFrame {
+    uint16_t X = 0, Y = 0, CX = 0, CY = 0, Flags = 0, Reserved16 = 0;
+    uint8_t B = 0, G = 0, R = 0, Extra = 0;
+    uint32_t Reserved32 = 0, Offset = 0;
+};
+
+void PutWord(std::vector<uint8_t>& v, size_t at, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        v[at + size_t(i)] = uint8_t(value >> (8 * i));
+}
+
+std::vector<uint8_t> FrameHeader(const RawFrame& f)
+{
+    std::vector<uint8_t> h(24);
+    PutWord(h, 0, f.X, 2);
+    PutWord(h, 2, f.Y, 2);
+    PutWord(h, 4, f.CX, 2);
+    PutWord(h, 6, f.CY, 2);
+    PutWord(h, 8, f.Flags, 2);
+    PutWord(h, 10, f.Reserved16, 2);
+    h[12] = f.B;
+    h[13] = f.G;
+    h[14] = f.R;
+    h[15] = f.Extra;
+    PutWord(h, 16, f.Reserved32, 4);
+    PutWord(h, 20, f.Offset, 4);
+    return h;
+}
+
+// A TS sprite as the loader leaves it with KeepHeaders and HeadersOnly.
+void SetLoadedTS(TSHP& s, const std::string& file, int w, int h, const std::vector<RawFrame>& frames)
+{
+    s.FileName = file;
+    s.Format = TSHPFormat::TS;
+    s.Width = w;
+    s.Height = h;
+    s.RawFileHeader.assign(8, 0);
+    PutWord(s.RawFileHeader, 2, uint32_t(w), 2);
+    PutWord(s.RawFileHeader, 4, uint32_t(h), 2);
+    PutWord(s.RawFileHeader, 6, uint32_t(frames.size()), 2);
+    s.RawFrameHeaders.clear();
+    for (const RawFrame& f : frames) {
+        const auto bytes = FrameHeader(f);
+        s.RawFrameHeaders.insert(s.RawFrameHeaders.end(), bytes.begin(), bytes.end());
+    }
+}
+
+} // namespace
+
+TEST(Report, FrameLineMatchesTheDocumentedExample)
+{
+    RawFrame f;
+    f.X = 12;
+    f.Y = 3;
+    f.CX = 40;
+    f.CY = 31;
+    f.Flags = 3;
+    f.R = 16;
+    f.G = 32;
+    f.B = 48;
+    f.Offset = 0x1F4;
+    EXPECT_EQ(ReportFrameLine(7, FrameHeader(f).data()),
+              "Frame 0007:   12,   3   40 x   31 0003 0000 016,032,048,000 00000000 000001F4");
+}
+
+TEST(Report, FrameLineWritesWideNumbersInFullAndHexInCapitals)
+{
+    RawFrame f;
+    f.X = 65535;
+    f.Y = 12345;
+    f.CX = 1;
+    f.CY = 2;
+    f.Flags = 0xABCD;
+    f.Reserved16 = 0xFFFF;
+    f.R = 255;
+    f.G = 7;
+    f.B = 0;
+    f.Extra = 200;
+    f.Reserved32 = 0xDEADBEEF;
+    f.Offset = 0xFFFFFFFF;
+    EXPECT_EQ(ReportFrameLine(12345, FrameHeader(f).data()),
+              "Frame 12345: 65535,12345    1 x    2 ABCD FFFF 255,007,000,200 DEADBEEF FFFFFFFF");
+}
+
+TEST(Report, TSFileListsHeadlineEveryFrameAndABlankLine)
+{
+    TSHPReport report;
+    report.BaseFolder = "base" + Sep;
+    TSHP s;
+    RawFrame a;
+    a.CX = 4;
+    a.CY = 5;
+    a.Offset = 56;
+    SetLoadedTS(s, "base" + Sep + "units" + Sep + "tank.shp", 64, 48, {a, RawFrame{}});
+    ReportSHP(report, s);
+    ASSERT_EQ(report.Lines.size(), 4u);
+    EXPECT_EQ(report.Lines[0], "units" + Sep + "tank.shp 64x48 Count: 2");
+    EXPECT_EQ(report.Lines[1], "Frame 0000:    0,   0    4 x    5 0000 0000 000,000,000,000 00000000 00000038");
+    EXPECT_EQ(report.Lines[2], "Frame 0001:    0,   0    0 x    0 0000 0000 000,000,000,000 00000000 00000000");
+    EXPECT_EQ(report.Lines[3], "");
+    EXPECT_EQ(report.IgnoredCount, 0);
+    EXPECT_EQ(report.Text(), report.Lines[0] + std::string(ReportLineBreak) + report.Lines[1] +
+                                 std::string(ReportLineBreak) + report.Lines[2] + std::string(ReportLineBreak) +
+                                 std::string(ReportLineBreak));
+}
+
+TEST(Report, IgnoreBoringFramesWritesNothingForABoringFile)
+{
+    TSHPReport report;
+    report.IgnoreBoringFrames = true;
+    TSHP s;
+    RawFrame boring;
+    boring.CX = 10;
+    boring.CY = 10;
+    boring.Flags = 3;
+    RawFrame emptyButOdd; // odd values, but no area: still boring
+    emptyButOdd.Flags = 0xFF;
+    emptyButOdd.Extra = 1;
+    SetLoadedTS(s, "a.shp", 10, 10, {boring, emptyButOdd, boring});
+    ReportSHP(report, s);
+    EXPECT_TRUE(report.Lines.empty());
+    EXPECT_EQ(report.Text(), "");
+}
+
+TEST(Report, IgnoreBoringFramesListsTheInterestingFrameWithItsIndex)
+{
+    for (int which = 0; which < 4; ++which) {
+        TSHPReport report;
+        report.IgnoreBoringFrames = true;
+        TSHP s;
+        RawFrame boring;
+        boring.CX = 10;
+        boring.CY = 10;
+        boring.Flags = 3;
+        RawFrame odd = boring;
+        if (which == 0)
+            odd.Flags = 4;
+        if (which == 1)
+            odd.Reserved16 = 1;
+        if (which == 2)
+            odd.Extra = 9;
+        if (which == 3)
+            odd.Reserved32 = 0x100;
+        SetLoadedTS(s, "a.shp", 10, 10, {boring, boring, odd, boring});
+        ReportSHP(report, s);
+        ASSERT_EQ(report.Lines.size(), 3u) << which;
+        EXPECT_EQ(report.Lines[0], "a.shp 10x10 Count: 4");
+        EXPECT_EQ(report.Lines[1], ReportFrameLine(2, FrameHeader(odd).data()));
+        EXPECT_EQ(report.Lines[1].substr(0, 11), "Frame 0002:");
+        EXPECT_EQ(report.Lines[2], "");
+    }
+}
+
+TEST(Report, UnreadableTDAndEmptySprites)
+{
+    TSHPReport report;
+    TSHP none;
+    none.FileName = "text.shp";
+    ReportSHP(report, none);
+    EXPECT_EQ(report.IgnoredCount, 1);
+    EXPECT_TRUE(report.Lines.empty());
+
+    TSHP td;
+    td.Format = TSHPFormat::TD;
+    td.Width = 24;
+    td.Height = 24;
+    td.RawFileHeader.assign(14, 1);
+    td.RawFrameHeaders.assign(8, 1);
+    ReportSHP(report, td);
+    EXPECT_TRUE(report.Lines.empty());
+
+    TSHP empty;
+    empty.FileName = "empty.shp";
+    empty.Format = TSHPFormat::TS;
+    ReportSHP(report, empty);
+    EXPECT_EQ(report.Lines, (std::vector<std::string>{"empty.shp", "Width or Height is Zero!", ""}));
+
+    report.Lines.clear();
+    report.IgnoreBoringFrames = true;
+    ReportSHP(report, empty);
+    EXPECT_TRUE(report.Lines.empty());
+    EXPECT_EQ(report.IgnoredCount, 1);
+}
+
+TEST(Report, MissingHeadersAreReportedInBothModes)
+{
+    for (bool ignoreBoring : {false, true}) {
+        TSHPReport report;
+        report.IgnoreBoringFrames = ignoreBoring;
+        TSHP s;
+        s.FileName = "noheaders.shp";
+        s.Format = TSHPFormat::TS;
+        s.Width = 5;
+        s.Height = 5;
+        ReportSHP(report, s);
+        EXPECT_EQ(report.Lines,
+                  (std::vector<std::string>{"noheaders.shp", "Error: Stored Headers are Nil.... Error Loading?", ""}));
+    }
+}
+
+TEST(Report, OnlyTheHeadersTheFileHoldsAreListed)
+{
+    TSHPReport report;
+    TSHP s;
+    SetLoadedTS(s, "cut.shp", 8, 8, {RawFrame{}});
+    PutWord(s.RawFileHeader, 6, 500, 2); // the header announces 500 frames, one is there
+    ReportSHP(report, s);
+    ASSERT_EQ(report.Lines.size(), 3u);
+    EXPECT_EQ(report.Lines[0], "cut.shp 8x8 Count: 500");
+    EXPECT_EQ(report.Lines[2], "");
+}
+
+TEST(Report, RelativeNames)
+{
+    EXPECT_EQ(RelativeReportName("a" + Sep + "b" + Sep + "c.shp", "a" + Sep), "b" + Sep + "c.shp");
+    EXPECT_EQ(RelativeReportName("x" + Sep + "c.shp", "a" + Sep), "x" + Sep + "c.shp");
+}
+
+TEST(Report, Summaries)
+{
+    EXPECT_EQ(FolderReportSummary("SHPs_debug.txt", 3, 1),
+              "SHPs_debug.txt saved. 3 SHP(s) Processed. 1 SHP(s) ignored (Not TD/TS SHP)");
+    EXPECT_EQ(FolderReportSummary("", 0, 0), "0 SHP(s) Processed. 0 SHP(s) ignored (Not TD/TS SHP)");
+    EXPECT_EQ(ZeroTestSummary("SHPs_debug-Zero.txt", 12), "SHPs_debug-Zero.txt saved. 12 SHP(s) Processed");
+    EXPECT_EQ(ZeroTestSummary("", 2), "2 SHP(s) Processed");
+}
+
+TEST(ZeroTest, TDFileWithTheEndEntryIsLeftOut)
+{
+    // One frame: header (14), entries 0, 1 (file size), 2 (0), 3 bytes of data.
+    std::vector<uint8_t> td(14 + 3 * 8 + 3, 0);
+    PutWord(td, 0, 1, 2);
+    PutWord(td, 6, 1, 2);
+    PutWord(td, 8, 1, 2);
+    PutWord(td, 14, 38, 3);
+    td[17] = 0x80;
+    PutWord(td, 22, uint32_t(td.size()), 3);
+    TMemorySource first(td);
+    EXPECT_TRUE(ZeroTestIsTD(first));
+    EXPECT_TRUE(ZeroTestLines("td.shp", first).empty());
+
+    // The same with the size in the entry after it.
+    PutWord(td, 22, 0, 3);
+    PutWord(td, 30, uint32_t(td.size()), 3);
+    TMemorySource second(td);
+    EXPECT_TRUE(ZeroTestLines("td.shp", second).empty());
+
+    // Neither entry holds the size: the first word is not zero, so it is listed.
+    PutWord(td, 30, 0, 3);
+    TMemorySource neither(td);
+    EXPECT_EQ(ZeroTestLines("td.shp", neither), (std::vector<std::string>{"td.shp:", " Zero:1 WH:0x0 Count:1"}));
+}
+
+TEST(ZeroTest, TSFileIsLeftOutAndOtherFilesAreListed)
+{
+    std::vector<uint8_t> ts(8 + 24, 0);
+    PutWord(ts, 2, 64, 2);
+    PutWord(ts, 4, 48, 2);
+    PutWord(ts, 6, 1, 2);
+    TMemorySource tsSource(ts);
+    EXPECT_TRUE(ZeroTestLines("ts.shp", tsSource).empty());
+
+    const std::string text = "Hello world, this is text\n";
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    TMemorySource textSource(bytes);
+    EXPECT_EQ(ZeroTestLines("sub" + Sep + "readme.shp", textSource),
+              (std::vector<std::string>{"sub" + Sep + "readme.shp:", " Zero:25928 WH:27756x8303 Count:28535"}));
+}
+
+TEST(ZeroTest, FilesShorterThanAHeaderAreListedWithTheirSize)
+{
+    std::vector<uint8_t> empty;
+    TMemorySource none(empty);
+    EXPECT_EQ(ZeroTestLines("e.shp", none), (std::vector<std::string>{"e.shp:", " Zero:0 WH:0x0 Count:0 Size:0"}));
+    std::vector<uint8_t> three{0x01, 0x02, 0x03};
+    TMemorySource threeBytes(three);
+    EXPECT_EQ(ZeroTestLines("t.shp", threeBytes),
+              (std::vector<std::string>{"t.shp:", " Zero:513 WH:3x0 Count:0 Size:3"}));
+}
+
+TEST(ListSHPFiles, DepthFirstSortedWithoutRegardToCase)
+{
+    ReportTempDir dir;
+    dir.Write("b.SHP", {1});
+    dir.Write("A.tem", {1});
+    dir.Write("c.pal", {1});
+    dir.Write("Sub" + Sep + "z.win", {1});
+    dir.Write("Sub" + Sep + "Deeper" + Sep + "x.shp", {1});
+    dir.Write("sub2" + Sep + "notes.txt", {1});
+    dir.Write("t.Int", {1});
+    dir.Write("u.shp.bak", {1});
+    std::vector<std::string> list{"kept"};
+    ListSHPFiles(list, dir.Path);
+    const std::vector<std::string> expected{
+        "kept",
+        dir.Path + "A.tem",
+        dir.Path + "b.SHP",
+        dir.Path + "Sub" + Sep + "Deeper" + Sep + "x.shp",
+        dir.Path + "Sub" + Sep + "z.win",
+        dir.Path + "t.Int",
+    };
+    EXPECT_EQ(list, expected);
+
+    std::vector<std::string> noSeparator;
+    ListSHPFiles(noSeparator, dir.Path.substr(0, dir.Path.size() - 1));
+    EXPECT_EQ(noSeparator, std::vector<std::string>(expected.begin() + 1, expected.end()));
+}
+
+TEST(ListSHPFiles, MissingFolderGivesNothingAndLinkLoopsEnd)
+{
+    std::vector<std::string> list;
+    ListSHPFiles(list, "/nonexistent/vantrel/folder/");
+    EXPECT_TRUE(list.empty());
+#ifndef _WIN32
+    ReportTempDir dir;
+    dir.Write("loop" + Sep + "a.shp", {1});
+    std::error_code ec;
+    fs::create_directory_symlink(dir.Path, dir.Path + "loop" + Sep + "back", ec);
+    if (ec)
+        GTEST_SKIP() << "cannot make a folder link";
+    ListSHPFiles(list, dir.Path);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], dir.Path + "loop" + Sep + "a.shp");
+#endif
+}
