@@ -1,0 +1,127 @@
+#include "IniFile.h"
+
+#include "FileUtil.h"
+
+namespace vantrel {
+
+namespace {
+
+std::string_view Trim(std::string_view s)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view Unquote(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<uint64_t> ParseDigits(std::string_view digits, unsigned base)
+{
+    if (digits.empty())
+        return std::nullopt;
+    uint64_t value = 0;
+    for (char c : digits) {
+        const int d = HexDigit(c);
+        if (d < 0 || unsigned(d) >= base)
+            return std::nullopt;
+        value = value * base + unsigned(d);
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<int64_t> ParseIniInteger(std::string_view text)
+{
+    text = Trim(text);
+    bool negative = false;
+    std::optional<uint64_t> value;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        value = ParseDigits(text.substr(2), 16);
+    } else if (text.starts_with("$")) {
+        value = ParseDigits(text.substr(1), 16);
+    } else {
+        negative = text.starts_with("-");
+        if (negative || text.starts_with("+"))
+            text.remove_prefix(1);
+        value = ParseDigits(text, 10);
+    }
+    if (!value)
+        return std::nullopt;
+    return static_cast<int64_t>(negative ? 0 - *value : *value);
+}
+
+TIniFile::TIniFile(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    constexpr size_t None = size_t(-1);
+    size_t current = None; // outside a section, or in a repeated one
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            const std::string name = LowerCase(Trim(line.substr(1, close == std::string_view::npos ? close : close - 1)));
+            current = None;
+            bool seen = false;
+            for (const auto& s : Sections)
+                seen = seen || s.first == name;
+            if (!seen) {
+                current = Sections.size();
+                Sections.emplace_back(name, TKeys{});
+            }
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (current == None || equals == std::string_view::npos)
+            continue;
+        std::string_view value = Unquote(Trim(line.substr(equals + 1)));
+        value = value.substr(0, MaxIniValueLength);
+        Sections[current].second.emplace(LowerCase(Trim(line.substr(0, equals))), std::string(value));
+    }
+}
+
+std::optional<std::string> TIniFile::ReadString(std::string_view section, std::string_view key) const
+{
+    const std::string sectionName = LowerCase(Trim(section));
+    for (const auto& [name, keys] : Sections) {
+        if (name != sectionName)
+            continue;
+        const auto it = keys.find(LowerCase(Trim(key)));
+        if (it == keys.end())
+            return std::nullopt;
+        return it->second;
+    }
+    return std::nullopt;
+}
+
+std::optional<int64_t> TIniFile::ReadInteger(std::string_view section, std::string_view key) const
+{
+    const std::optional<std::string> value = ReadString(section, key);
+    return value ? ParseIniInteger(*value) : std::nullopt;
+}
+
+} // namespace vantrel
