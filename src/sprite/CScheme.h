@@ -25,7 +25,7 @@ extern const std::array<const char*, CategoryCount> CategoryNames;
 extern std::vector<TCScheme> Schemes;
 extern int SchemeCount;
 
-// AppFolder() + "cscheme" + separator.
+// AppFolder() + "cscheme" + separator; a folder of that name in other case is found too.
 std::string SchemeFolder();
 // Empties the library and reads default.bcs, then every .cscheme file below the scheme folder.
 void LoadSchemeLibrary();

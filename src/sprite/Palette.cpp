@@ -21,23 +21,28 @@ const char* Cell(const std::array<std::array<const char*, N>, GameCount>& table,
     return table[uint8_t(game)][column];
 }
 
-// The entry of folder named name without regard to case, when it is a regular file; "" else.
-std::string FindFileNoCase(const std::string& folder, const std::string& name)
+// The name of folder's entry that is name spelt exactly, or else one that differs from it only in
+// case (game folders copied from elsewhere are often upper-case); "" when there is none. The
+// listing gives the spelling on disk even where the file system ignores case, and that spelling
+// is what the palette list shows.
+std::string FindEntry(const std::string& folder, const std::string& name, bool wantFolder)
 {
-    if (folder.empty())
-        return {};
-    const std::string path = FindNoCase(folder, name);
-    return FileExists(path) ? path : std::string();
+    std::string caseMatch;
+    for (const TDirEntry& e : ListDirectory(folder)) {
+        if (e.IsFolder != wantFolder)
+            continue;
+        if (e.Name == name)
+            return e.Name;
+        if (caseMatch.empty() && SameTextNoCase(e.Name, name))
+            caseMatch = e.Name;
+    }
+    return caseMatch;
 }
 
-// The game's palette sub-folder of root as it is spelt on disk, with a trailing separator;
-// "" when there is none.
+// The game's palette sub-folder of root as spelt on disk (without separators); "" when none.
 std::string FindGameFolder(const std::string& root, TSHPGame game)
 {
-    if (!IsValidGame(game))
-        return {};
-    const std::string path = FindNoCase(root, GameShortNames[uint8_t(game)]);
-    return DirectoryExists(path) ? AddTrailingBackslash(path) : std::string();
+    return IsValidGame(game) ? FindEntry(root, GameShortNames[uint8_t(game)], true) : std::string();
 }
 
 } // namespace
@@ -114,21 +119,21 @@ void TSHP::SetPaletteFromValues(std::span<const uint32_t, 256> values)
 void TSHP::LoadDefaultPalette(const std::string& folder)
 {
     PaletteName.clear();
-    const std::string gameFolder = FindGameFolder(AddTrailingBackslash(folder), Game);
-    if (gameFolder.empty())
+    const std::string root = AddTrailingBackslash(folder);
+    const std::string gameName = FindGameFolder(root, Game);
+    if (gameName.empty())
         return;
+    const std::string gameFolder = root + gameName + PathSeparator;
     const std::string wanted = DefaultPaletteBaseName(Game, Theatre, SHPType);
-    const std::string path = wanted.empty() ? std::string() : FindFileNoCase(gameFolder, wanted + ".pal");
-    if (!path.empty()) {
-        LoadPalette(path);
-        // The name as spelt on disk, relative to the palette folder, as the palette list shows it.
-        std::string gameName = gameFolder.substr(0, gameFolder.size() - 1);
-        PaletteName = ExtractFileName(gameName) + PathSeparator + ExtractFileName(path);
+    const std::string fileName = wanted.empty() ? std::string() : FindEntry(gameFolder, wanted + ".pal", false);
+    if (!fileName.empty()) {
+        LoadPalette(gameFolder + fileName);
+        PaletteName = gameName + PathSeparator + fileName;
         return;
     }
-    const std::string fallback = FindFileNoCase(gameFolder, FallbackPaletteName);
+    const std::string fallback = FindEntry(gameFolder, FallbackPaletteName, false);
     if (!fallback.empty())
-        LoadPalette(fallback);
+        LoadPalette(gameFolder + fallback);
 }
 
 void TSHP::GetIsoPalette(TPalette& dest)
@@ -138,10 +143,14 @@ void TSHP::GetIsoPalette(TPalette& dest)
             throw FileError("No iso palette for game value " + std::to_string(int(Game)) +
                             ": it names no palette folder");
         const std::string name = IsoPaletteBaseName(SHPType) + ".pal";
-        const std::string gameFolder = FindGameFolder(PaletteFolder(), Game);
-        std::string path = FindFileNoCase(gameFolder, name);
-        if (path.empty())
-            path = PaletteFolder() + GameShortNames[uint8_t(Game)] + PathSeparator + name;
+        std::string gameName = FindGameFolder(PaletteFolder(), Game);
+        if (gameName.empty())
+            gameName = GameShortNames[uint8_t(Game)];
+        const std::string gameFolder = PaletteFolder() + gameName + PathSeparator;
+        std::string fileName = FindEntry(gameFolder, name, false);
+        if (fileName.empty())
+            fileName = name; // the error then names the file that was looked for
+        const std::string path = gameFolder + fileName;
         auto loaded = std::make_unique<TPalette>();
         LoadPaletteFile(path, *loaded);
         IsoPalette = std::move(loaded);

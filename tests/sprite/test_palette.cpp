@@ -191,6 +191,14 @@ TEST(Palette, DefaultPaletteIsFoundWithoutRegardToCase)
     lunar.Theatre = TTheatre::Lunar;
     lunar.LoadDefaultPalette(PaletteFolder());
     EXPECT_EQ(lunar.PaletteName, Sep("Ra2", "IsoLun.Pal"));
+
+    // Where both spellings exist (on file systems that tell them apart), the exact one wins.
+    if (std::filesystem::exists(app.Path / "palette/TS"))
+        return;
+    app.Write("palette/TS/unittem.pal", TaggedPaletteFile(9));
+    s.LoadDefaultPalette(PaletteFolder());
+    EXPECT_EQ(s.PaletteName, Sep("TS", "unittem.pal"));
+    EXPECT_EQ(s.Palette[1], MakeColour(36, 36, 36));
 }
 
 TEST(Palette, OutOfRangeGameOrTypeStaysInBounds)
