@@ -4,18 +4,6 @@
 
 using namespace vantrel;
 
-namespace {
-
-TColour24 Shifted(TColour24 c, int luminosity)
-{
-    THSL hsl = RGBToHSL(c);
-    const long double l = hsl.Lightness + luminosity / 255.0L;
-    hsl.Lightness = float(l < 0 ? 0 : l > 1 ? 1 : l);
-    return HSLToRGB(hsl);
-}
-
-} // namespace
-
 TEST(ColourSpace, PrimaryAndGreyToHSL)
 {
     const THSL red = RGBToHSL(MakeColour(255, 0, 0));
@@ -30,15 +18,10 @@ TEST(ColourSpace, PrimaryAndGreyToHSL)
     EXPECT_EQ(grey.Lightness, float(128.0L / 255));
 }
 
-TEST(ColourSpace, ExactResultsOfTheNumberHandling)
+TEST(ColourSpace, RoundTripCanLoseOneInAChannel)
 {
-    EXPECT_EQ(Shifted(MakeColour(255, 0, 0), 1), MakeColour(255, 1, 2));
-    EXPECT_EQ(Shifted(MakeColour(255, 0, 0), -1), MakeColour(253, 0, 0));
-    EXPECT_EQ(Shifted(MakeColour(128, 128, 128), 1), MakeColour(129, 129, 129));
     EXPECT_EQ(HSLToRGB(RGBToHSL(MakeColour(12, 56, 233))), MakeColour(11, 55, 233));
-    EXPECT_EQ(Shifted(MakeColour(255, 255, 255), 50), MakeColour(255, 255, 255));
-    EXPECT_EQ(Shifted(MakeColour(0, 0, 0), 50), MakeColour(50, 50, 50));
-    EXPECT_EQ(Shifted(MakeColour(0, 0, 0), -50), MakeColour(0, 0, 0));
+    EXPECT_EQ(HSLToRGB(RGBToHSL(MakeColour(255, 0, 0))), MakeColour(255, 0, 0));
 }
 
 TEST(ColourSpace, HueToRGBSegments)

@@ -97,13 +97,6 @@ TEST(Palette, SettersReplaceThePaletteAndInvalidate)
     EXPECT_TRUE(s.Frames[0].Dirty);
 }
 
-TEST(Palette, GreyPaletteIsTheIdentityGrey)
-{
-    EXPECT_EQ(GreyPalette()[0], MakeColour(0, 0, 0));
-    EXPECT_EQ(GreyPalette()[128], MakeColour(128, 128, 128));
-    EXPECT_EQ(GreyPalette()[255], MakeColour(255, 255, 255));
-}
-
 TEST(Palette, DefaultChoiceForEveryGameAndTheatre)
 {
     TAppFolder app;
