@@ -19,6 +19,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -176,6 +177,10 @@ public:
     std::array<uint8_t, 256> GetUsedColours(int i) const;
 
 private:
+    // Data offsets of the TD/RA1 frames being loaded, each with its frame index, sorted; filled
+    // only while LoadTD runs (FindFrameByOffset answers from it).
+    std::vector<std::pair<uint32_t, int>> TDFrameOffsets;
+
     // Refuses (SHPError) a load that would allocate frames canvases of frames x Width x Height
     // bytes out of proportion to a file of fileSize bytes.
     void CheckCanvasBudget(uint64_t frames, uint64_t fileSize) const;

@@ -1,1 +1,274 @@
+// The TD/RA1 reader and its codecs: LCW key frames and XOR deltas.
 #include "SHP.h"
+#include "SHPReadUtil.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vantrel {
+
+using namespace shpread;
+
+namespace {
+
+constexpr size_t TDFileHeaderSize = 14;
+constexpr size_t TDEntrySize = 8;
+
+constexpr uint8_t FormatLCW = 0x80;
+constexpr uint8_t FormatXORKey = 0x40;
+constexpr uint8_t FormatXORPrevious = 0x20;
+
+// Copies n bytes to dst from src, which lies before dst in the same buffer, with the effect of a
+// byte-by-byte copy: when they overlap the bytes between src and dst repeat.
+uint8_t* CopyFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
+{
+    size_t distance = size_t(dst - src);
+    if (distance == 1) {
+        std::memset(dst, *src, n);
+        return dst + n;
+    }
+    while (n > distance) {
+        std::memcpy(dst, src, distance);
+        dst += distance;
+        n -= distance;
+        distance *= 2;
+    }
+    std::memcpy(dst, src, n);
+    return dst + n;
+}
+
+void XorCopy(uint8_t* out, const uint8_t* ref, const uint8_t* in, size_t n)
+{
+    for (size_t k = 0; k < n; ++k)
+        out[k] = ref[k] ^ in[k];
+}
+
+void XorFill(uint8_t* out, const uint8_t* ref, uint8_t value, size_t n)
+{
+    for (size_t k = 0; k < n; ++k)
+        out[k] = ref[k] ^ value;
+}
+
+// Clears TDFrameOffsets when loading ends, whichever way it ends.
+template <class T> struct TClearOnExit {
+    T& Target;
+    ~TClearOnExit()
+    {
+        Target.clear();
+        Target.shrink_to_fit();
+    }
+};
+
+} // namespace
+
+bool TSHP::LoadTD(std::span<const uint8_t> file)
+{
+    if (file.size() < TDFileHeaderSize)
+        return false;
+    const int count = ReadU16(&file[0]);
+    const uint16_t width = ReadU16(&file[6]);
+    const uint16_t height = ReadU16(&file[8]);
+    if (count == 0 || width == 0 || height == 0)
+        return false;
+    // The offset table (count + 2 entries) must fit in the file.
+    if ((file.size() - TDFileHeaderSize) / TDEntrySize < size_t(count) + 2)
+        return false;
+
+    Game = TSHPGame::TD;
+    Width = width;
+    Height = height;
+    int frames = count;
+    if (OneFrameLoad) {
+        DetectSHPType(count);
+        frames = 1;
+    }
+    CheckCanvasBudget(uint64_t(frames), file.size());
+
+    const uint8_t* const table = file.data() + TDFileHeaderSize;
+    TClearOnExit<decltype(TDFrameOffsets)> clearOffsets{TDFrameOffsets};
+    TDFrameOffsets.resize(size_t(frames));
+    for (int f = 0; f < frames; ++f)
+        TDFrameOffsets[size_t(f)] = {ReadU24(table + size_t(f) * TDEntrySize), f};
+    std::sort(TDFrameOffsets.begin(), TDFrameOffsets.end());
+
+    Frames = std::vector<TSHPFrame>(size_t(frames));
+    const size_t canvas = size_t(Width) * size_t(Height);
+    for (int f = 0; f < frames; ++f) {
+        const uint8_t* const entry = table + size_t(f) * TDEntrySize;
+        TSHPFrame& frame = Frames[size_t(f)];
+        frame.CX = width;
+        frame.CY = height;
+        frame.Data = std::make_unique_for_overwrite<uint8_t[]>(canvas);
+        int reference = -1;
+        const uint8_t code = entry[3];
+        const bool known = code == FormatLCW || code == FormatXORKey || code == FormatXORPrevious;
+        if (HeadersOnly || !known) {
+            std::memset(frame.Data.get(), 0, canvas);
+            if (!HeadersOnly)
+                frame.CX = frame.CY = 0;
+            continue;
+        }
+        if (code == FormatXORKey)
+            reference = FindFrameByOffset(ReadU24(entry + 4), f);
+        else if (code == FormatXORPrevious)
+            reference = f - 1;
+        const uint32_t offset = ReadU24(entry);
+        DecodeTDFrame(frame, reference, offset < file.size() ? file.subspan(offset) : std::span<const uint8_t>());
+    }
+
+    ReadPaletteTrailer(file.subspan(TDFileHeaderSize + size_t(frames) * TDEntrySize));
+    if (KeepHeaders) {
+        RawFileHeader.assign(file.begin(), file.begin() + TDFileHeaderSize);
+        RawFrameHeaders.assign(table, table + size_t(frames) * TDEntrySize);
+    }
+    return true;
+}
+
+void TSHP::DecodeTDFrame(TSHPFrame& frame, int reference, std::span<const uint8_t> source)
+{
+    const std::span<uint8_t> output(frame.Data.get(), size_t(Width) * size_t(Height));
+    size_t written = 0;
+    if (reference < 0)
+        written = DecodeFormat80(source, output);
+    else if (reference < FrameCount() && Frames[size_t(reference)].Data)
+        written = DecodeFormat40(source, Frames[size_t(reference)].Data.get(), output);
+    std::memset(output.data() + written, 0, output.size() - written);
+}
+
+size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output)
+{
+    const uint8_t* in = input.data();
+    const uint8_t* const inEnd = in + input.size();
+    uint8_t* const base = output.data();
+    uint8_t* out = base;
+    uint8_t* const outEnd = base + output.size();
+    while (out < outEnd && in < inEnd) {
+        const uint8_t c = *in++;
+        const size_t room = size_t(outEnd - out);
+        const size_t done = size_t(out - base);
+        if (c < 0x80) {
+            // Copy 3 to 10 bytes from up to 4095 bytes back.
+            if (in == inEnd)
+                break;
+            const size_t distance = size_t(c & 0x0F) << 8 | *in++;
+            if (distance == 0 || distance > done)
+                break;
+            out = CopyFromOutput(out, out - distance, std::min<size_t>((c >> 4) + 3, room));
+        } else if (c == 0x80) {
+            break;
+        } else if (c < 0xC0) {
+            // Copy 1 to 63 bytes from the input.
+            const size_t n = c & 0x3F;
+            const size_t have = std::min({n, size_t(inEnd - in), room});
+            std::memcpy(out, in, have);
+            out += have;
+            in += have;
+            if (have < n)
+                break;
+        } else if (c < 0xFE) {
+            // Copy 3 to 64 bytes from an absolute position of the output.
+            if (inEnd - in < 2)
+                break;
+            const size_t position = ReadU16(in);
+            in += 2;
+            if (position >= done)
+                break;
+            out = CopyFromOutput(out, base + position, std::min<size_t>((c & 0x3F) + 3, room));
+        } else if (c == 0xFE) {
+            // Fill.
+            if (inEnd - in < 3)
+                break;
+            const size_t n = std::min<size_t>(ReadU16(in), room);
+            std::memset(out, in[2], n);
+            out += n;
+            in += 3;
+        } else {
+            // Copy up to 65535 bytes from an absolute position of the output.
+            if (inEnd - in < 4)
+                break;
+            const size_t n = std::min<size_t>(ReadU16(in), room);
+            const size_t position = ReadU16(in + 2);
+            in += 4;
+            if (n == 0)
+                continue;
+            if (position >= done)
+                break;
+            out = CopyFromOutput(out, base + position, n);
+        }
+    }
+    return size_t(out - base);
+}
+
+size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output)
+{
+    const uint8_t* in = input.data();
+    const uint8_t* const inEnd = in + input.size();
+    uint8_t* const base = output.data();
+    uint8_t* out = base;
+    uint8_t* const outEnd = base + output.size();
+    const uint8_t* ref = reference;
+    auto xorInput = [&](size_t n) {
+        const size_t have = std::min({n, size_t(inEnd - in), size_t(outEnd - out)});
+        XorCopy(out, ref, in, have);
+        out += have;
+        ref += have;
+        in += have;
+        return have == n || out == outEnd;
+    };
+    auto xorValue = [&](uint8_t value, size_t n) {
+        n = std::min(n, size_t(outEnd - out));
+        XorFill(out, ref, value, n);
+        out += n;
+        ref += n;
+    };
+    auto copyReference = [&](size_t n) {
+        n = std::min(n, size_t(outEnd - out));
+        std::memcpy(out, ref, n);
+        out += n;
+        ref += n;
+    };
+    while (out < outEnd && in < inEnd) {
+        const uint8_t c = *in++;
+        if (c == 0) {
+            if (inEnd - in < 2)
+                break;
+            const uint8_t n = in[0];
+            const uint8_t value = in[1];
+            in += 2;
+            xorValue(value, n);
+        } else if (c < 0x80) {
+            if (!xorInput(c))
+                break;
+        } else if (c > 0x80) {
+            copyReference(c & 0x7F);
+        } else {
+            if (inEnd - in < 2)
+                break;
+            const uint16_t w = ReadU16(in);
+            in += 2;
+            if (w == 0)
+                break;
+            if (w < 0x8000) {
+                copyReference(w);
+            } else if ((w & 0x4000) == 0) {
+                if (!xorInput(w & 0x3FFF))
+                    break;
+            } else {
+                if (in == inEnd)
+                    break;
+                xorValue(*in++, w & 0x3FFF);
+            }
+        }
+    }
+    return size_t(out - base);
+}
+
+int TSHP::FindFrameByOffset(uint32_t offset, int before) const
+{
+    const auto it = std::lower_bound(TDFrameOffsets.begin(), TDFrameOffsets.end(), std::pair{offset, before});
+    if (it == TDFrameOffsets.begin() || std::prev(it)->first != offset)
+        return -1;
+    return std::prev(it)->second;
+}
+
+} // namespace vantrel
