@@ -74,48 +74,38 @@ TIniFile::TIniFile(std::string_view text)
 {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    constexpr size_t None = size_t(-1);
-    size_t current = None; // outside a section, or in a repeated one
+    TKeys* current = nullptr; // null outside a section, or in a repeated one
     while (!text.empty()) {
         const size_t end = text.find('\n');
         std::string_view line = Trim(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';')
             continue;
-        if (line.front() == '[') {
-            const size_t close = line.find(']');
-            const std::string name = LowerCase(Trim(line.substr(1, close == std::string_view::npos ? close : close - 1)));
-            current = None;
-            bool seen = false;
-            for (const auto& s : Sections)
-                seen = seen || s.first == name;
-            if (!seen) {
-                current = Sections.size();
-                Sections.emplace_back(name, TKeys{});
-            }
+        const size_t close = line.rfind(']');
+        if (line.front() == '[' && close != std::string_view::npos) {
+            const std::string name = LowerCase(Trim(line.substr(1, close - 1)));
+            const auto [section, added] = Sections.try_emplace(name);
+            current = added ? &section->second : nullptr;
             continue;
         }
         const size_t equals = line.find('=');
-        if (current == None || equals == std::string_view::npos)
+        if (!current || equals == std::string_view::npos)
             continue;
         std::string_view value = Unquote(Trim(line.substr(equals + 1)));
         value = value.substr(0, MaxIniValueLength);
-        Sections[current].second.emplace(LowerCase(Trim(line.substr(0, equals))), std::string(value));
+        current->try_emplace(LowerCase(Trim(line.substr(0, equals))), std::string(value));
     }
 }
 
 std::optional<std::string> TIniFile::ReadString(std::string_view section, std::string_view key) const
 {
-    const std::string sectionName = LowerCase(Trim(section));
-    for (const auto& [name, keys] : Sections) {
-        if (name != sectionName)
-            continue;
-        const auto it = keys.find(LowerCase(Trim(key)));
-        if (it == keys.end())
-            return std::nullopt;
-        return it->second;
-    }
-    return std::nullopt;
+    const auto keys = Sections.find(LowerCase(Trim(section)));
+    if (keys == Sections.end())
+        return std::nullopt;
+    const auto value = keys->second.find(LowerCase(Trim(key)));
+    if (value == keys->second.end())
+        return std::nullopt;
+    return value->second;
 }
 
 std::optional<int64_t> TIniFile::ReadInteger(std::string_view section, std::string_view key) const

@@ -1,5 +1,5 @@
-// A small reader of INI-style text: "[section]" lines open sections, "key=value" lines fill
-// them. Section and key names match without regard to case; blanks around names and values are
+// A small reader of INI-style text: "[section]" lines open sections (the name runs to the last
+// "]"; a line without one opens nothing), "key=value" lines fill them. Section and key names match without regard to case; blanks around names and values are
 // trimmed; lines starting with ";" are comments; a value wrapped in matching single or double
 // quotes loses them and is cut to MaxIniValueLength characters. When a section or a key appears
 // more than once, the first one wins.
@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vantrel {
 
@@ -27,7 +26,7 @@ public:
 
 private:
     using TKeys = std::map<std::string, std::string>; // lower-case key -> value
-    std::vector<std::pair<std::string, TKeys>> Sections; // lower-case name, first occurrence only
+    std::map<std::string, TKeys> Sections;            // lower-case name -> its first occurrence
 };
 
 // A decimal integer with an optional sign, or a hexadecimal one after "0x", "0X" or "$".

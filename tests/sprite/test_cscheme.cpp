@@ -235,3 +235,16 @@ TEST(CScheme, MovingIndexZeroMakesTheBackgroundOpaque)
     EXPECT_EQ(s.GetFrameAlpha(0)[0], 255);
     EXPECT_EQ(s.GetFrameRGB(0)[0], s.Palette[12]);
 }
+
+TEST(CScheme, HostileTextParsesToDefaults)
+{
+    std::string text = std::string("[\n=\n[[Data]]\n16=1\n\r\r[Data]\n17=\0 2\n", 35) + std::string(100000, '[');
+    for (int i = 0; i < 256; ++i)
+        text += char(i);
+    for (int i = 0; i < 100000; ++i)
+        text += "\n[s" + std::to_string(i) + "]\nk=v";
+    const TCScheme s = ParseSchemeText(text);
+    EXPECT_EQ(s.Name, "Untitled");
+    EXPECT_EQ(s.Map[16], 16); // the section is "[data]", not "data"
+    EXPECT_EQ(s.Map[17], 17); // a NUL is no digit
+}
