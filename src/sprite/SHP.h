@@ -121,19 +121,36 @@ public:
     // --- saving (SHPWriteTS.cpp, SHPWriteTD.cpp) --------------------------------------------
     // Writes the sprite in the given layout through a temporary file that replaces name only
     // once complete. Throws AssertionError for a OneFrameLoad sprite, SHPError for a sprite that
-    // cannot be stored (Format None, more than 65535 frames, a canvas over 65535) and FileError
-    // when writing fails; in every such case the target is untouched and the sprite is not
-    // marked saved.
+    // cannot be stored (Format None, no frames or more than 65535, a canvas over 65535, a frame
+    // rectangle outside the canvas, a TS/RA2 file of 4 GiB or a TD/RA1 file of 16 MiB or more)
+    // and FileError when writing fails; in every such case the target is untouched and the
+    // sprite is not marked saved. Afterwards FileName is name, IsSaved and HasFile are true, and
+    // CustomPalette is true when the palette trailer was written (SavePalette).
     void SaveToFile(const std::string& name, TSHPFormat layout = TSHPFormat::TS);
+    // As SaveToFile, at the stream's position (offsets in the file count from there); FileName
+    // stays. Throws FileError when the stream fails.
     void SaveToStream(std::ostream& stream, TSHPFormat layout = TSHPFormat::TS);
-    std::vector<uint8_t> SaveToMemory(TSHPFormat layout = TSHPFormat::TS);
+    // The bytes SaveToFile would write, with the same refusals; changes nothing in the sprite.
+    std::vector<uint8_t> SaveToMemory(TSHPFormat layout = TSHPFormat::TS) const;
+    // The layout writers append the file image to out (offsets count from where it begins) and
+    // set CustomPalette when they write the palette trailer. They refuse (SHPError) what the
+    // layout cannot hold but do not check OneFrameLoad or Format.
     void WriteTS(std::vector<uint8_t>& out);
+    // TD/RA1: LCW key frames and XOR deltas, the smallest per frame, with a key frame at least
+    // every TDKeyFrameInterval frames.
     void WriteTD(std::vector<uint8_t>& out);
     // Copies frame i's content rectangle row by row into buffer (CX x CY bytes).
     void ExtractFrameRect(int i, uint8_t* buffer) const;
     static std::vector<uint8_t> EncodeTSCompressed(const uint8_t* buffer, int cx, int cy);
     TColour24 AverageColour(int i) const;
     void WritePaletteTrailer(std::vector<uint8_t>& out);
+    // The TD/RA1 frame encoders. LCW of a whole canvas: absolute copies reach only its first
+    // 65536 bytes, relative ones 4095 bytes back; ends with the end command. XOR delta of input
+    // against reference (input.size() bytes each): ends with the end command as soon as the
+    // rest of both is 0, so that a decoder that leaves the rest 0 and one that leaves the
+    // reference there agree.
+    static std::vector<uint8_t> EncodeFormat80(std::span<const uint8_t> input);
+    static std::vector<uint8_t> EncodeFormat40(std::span<const uint8_t> input, const uint8_t* reference);
 
     // --- frame access -------------------------------------------------------------------------
     int FrameCount() const { return int(Frames.size()); }
