@@ -1,43 +1,73 @@
 // Frames as Qt images: the 24-bit image of a frame, the image with alpha that every window shows
 // (alpha 0 transparent, 127 translucent shadow, 255 opaque), the frame over its shadow frame,
-// fitting pictures into cells, and the two checker patterns.
+// fitting pictures into cells, the two checker patterns, blending and tiling, picture files and
+// the conversion of 8-bit indexed pictures.
 #pragma once
 
+#include "sprite/Bmp8.h"
 #include "sprite/SHP.h"
 
 #include <QImage>
 #include <QRect>
 
+#include <string>
+
 namespace vantrel {
 
-// Width x Height RGB888 image of frame i's render cache (rendering it when stale); a null image
-// for an empty canvas.
+// Width x Height Format_BGR888 image of frame i's render cache (rendering it when stale); its rows
+// hold the cache's blue, green, red triples unchanged. A null image for an empty canvas.
 QImage FrameToBitmap(TSHP& sprite, int i);
 // Copies frame i's palette indices (Width bytes a row, Height rows) into an Indexed8 image at
-// (left, top). Does nothing when the frame has no pixels.
+// (left, top), clipped to the image. Does nothing when the frame has no pixels or the image is
+// not Indexed8.
 void CopyFrameIndices(const TSHP& sprite, int i, QImage& indexed8, int left, int top);
-// Frame i as a non-premultiplied ARGB32 image with the render alpha; png is left as it was for an
-// empty canvas. A sprite without frames gives an opaque image of nothing.
+// Frame i as a non-premultiplied ARGB32 image: the render cache's colours with the render alpha.
+// png is left as it was for an empty canvas or a sprite without frames.
 void RenderFramePNG(TSHP& sprite, int i, QImage& png);
+// Frame i's render alpha into png's alpha channel (png becomes ARGB32; clipped to both sizes).
 void CopyAlphaToPNG(QImage& png, TSHP& sprite, int i);
-// Copies every pixel of source whose alpha is not 0 onto target (same size).
+// Copies every pixel of source whose alpha is not 0, colour and alpha, onto target (which becomes
+// ARGB32); only the area both images cover.
 void OverlayOpaquePixels(const QImage& source, QImage& target);
-// The display image of frame i, laid over its shadow frame when mergeShadow is set and the sprite
-// has shadow frames; a null image for an empty canvas.
+// The display image of frame i (ARGB32, not premultiplied), laid over its shadow frame when
+// mergeShadow is set, the sprite has shadow frames and i lies in the first half; a null image
+// for an empty canvas or a sprite without frames.
 QImage FrameToPNG(TSHP& sprite, int i, bool mergeShadow);
 
-// Where an image of the given size is drawn inside bounds, proportions kept.
+// Where an image of the given size is drawn inside bounds: its own size when smaller than bounds,
+// otherwise scaled so that its longer side fills the bounds; centred.
 QRect FitRect(const QRect& bounds, QSize image);
 
 // The 12 x 12 dark checker cell (greys 25 and 62) that masks palette cells.
 const QImage& GetCheckerCell();
 // The 16 x 16 light checker tile (greys 200 and 250) behind the sprite views.
 QImage MakeCheckerTile();
-// An image of the given size tiled with MakeCheckerTile from its top-left corner.
+// An RGB32 image of the given size tiled with MakeCheckerTile from its top-left corner (a null
+// image for a size below 1 x 1).
 QImage MakeCheckerBackground(int width, int height);
 
-// Blends an image with alpha over a background, per channel:
-// (a * image + (255 - a) * background + 255) / 256.
+// Blends an image with alpha (not premultiplied) over a background placed at `at`, per channel:
+// (a * image + (255 - a) * background + 255) / 256. A background that is not RGB32 or ARGB32 is
+// converted to RGB32 first; its alpha is kept.
 void BlendOver(QImage& background, const QImage& image, QPoint at = {});
+// Covers bitmap with copies of picture, drawn with the picture's transparency, from the top-left
+// corner. A picture of width or height 0 leaves bitmap as it is. A bitmap Qt cannot paint on is
+// converted to RGB32 first.
+void TileBackground(QImage& bitmap, const QImage& picture);
+
+// Reads a picture file of any format Qt reads (PNG, BMP, ...). Throws FileError naming the file
+// and the reason when it cannot be read.
+QImage LoadPicture(const std::string& path);
+// Writes image as a PNG file through a temporary file that replaces path only once complete.
+// Throws FileError naming the file and the reason.
+void SavePNG(const QImage& image, const std::string& path);
+
+// An Indexed8 image of an 8-bit picture; its colour table is the picture's with every entry
+// opaque. A null image for a picture of another depth or without pixels.
+QImage Bitmap8ToImage(const TBitmap8& bitmap);
+// The 8-bit picture of an Indexed8 image (its colour table as 0xAARRGGBB values) or of a
+// Grayscale8 image (a grey colour table). Other images give their depth in BitsPerPixel and no
+// pixels; a null image gives a 0 x 0 picture of depth 0.
+TBitmap8 ImageToBitmap8(const QImage& image);
 
 } // namespace vantrel
