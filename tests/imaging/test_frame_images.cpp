@@ -127,23 +127,6 @@ TEST(FrameImages, EmptyCanvasesAndSpritesWithoutFramesGiveNoImage)
     RenderFramePNG(noFrames, 0, kept);
     EXPECT_EQ(kept.size(), QSize(2, 2));
     EXPECT_EQ(kept.pixel(1, 1), 0xFF123456u);
-    TSHP flat;
-    flat.AddFrames(1, 4, 0);
-    EXPECT_TRUE(FrameToPNG(flat, 0, true).isNull());
-    EXPECT_TRUE(FrameToBitmap(flat, 0).isNull());
-}
-
-TEST(FrameImages, OverlayCopiesEveryVisiblePixel)
-{
-    QImage source(3, 1, QImage::Format_ARGB32);
-    source.setPixel(0, 0, qRgba(10, 20, 30, 0));
-    source.setPixel(1, 0, qRgba(40, 50, 60, 127));
-    source.setPixel(2, 0, qRgba(70, 80, 90, 255));
-    QImage target(4, 1, QImage::Format_ARGB32);
-    target.fill(qRgba(1, 1, 1, 200));
-    OverlayOpaquePixels(source, target);
-    EXPECT_EQ(Pixels(target), (std::vector<QRgb>{qRgba(1, 1, 1, 200), qRgba(40, 50, 60, 127), qRgba(70, 80, 90, 255),
-                                                 qRgba(1, 1, 1, 200)}));
 }
 
 TEST(FrameImages, CopyFrameIndicesPlacesFramesInTheirCells)

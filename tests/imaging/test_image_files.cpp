@@ -104,11 +104,6 @@ TEST(ImageFiles, Indexed8ConversionKeepsIndicesAndColours)
     EXPECT_EQ(rgbInfo.BitsPerPixel, 24);
     EXPECT_EQ(rgbInfo.Width, 4);
     EXPECT_TRUE(rgbInfo.Pixels.empty());
-    QImage grey(2, 1, QImage::Format_Grayscale8);
-    grey.setPixel(1, 0, qRgb(90, 90, 90));
-    const TBitmap8 fromGrey = ImageToBitmap8(grey);
-    EXPECT_EQ(fromGrey.Pixels[1], 90);
-    EXPECT_EQ(fromGrey.ColourTable[90] & 0xFFFFFFu, 0x5A5A5Au);
 }
 
 TEST(ImageFiles, OurBitmapsAndQtsAgree)
