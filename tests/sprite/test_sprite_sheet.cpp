@@ -237,3 +237,26 @@ TEST(SpriteSheet, ImportRefusesOtherDepthsAndBadLayouts)
     EXPECT_THROW(ImportSpriteSheet(map, {0, 10, 1}, "a.bmp"), std::invalid_argument);
     EXPECT_THROW(ImportSpriteSheet(map, {10, 10, 0}, "a.bmp"), std::invalid_argument);
 }
+
+TEST(SpriteSheet, RealSpritesSurviveTheRoundTrip)
+{
+    const std::string corpus = VANTREL_CORPUS_DIR;
+    if (!DirectoryExists(corpus))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    for (const char* name : {"ts/ora-cnc_apctur.shp", "ts/ora-ts_gatick.shp", "td/ca_ifvtur.shp"}) {
+        TSHP sprite;
+        sprite.LoadFromFile(corpus + "/" + name);
+        ASSERT_NE(sprite.Format, TSHPFormat::None) << name;
+        const std::string written = SaveSpriteSheet(sprite, TempPath("vantrel_corpus.bmp"));
+        const TBitmap8 map = LoadBmp8(written);
+        std::filesystem::remove(written);
+        const auto back = ImportSpriteSheet(map, InitialSheetLayout(map, ExtractFileName(written)), written);
+        ASSERT_EQ(back->FrameCount(), sprite.FrameCount()) << name;
+        const size_t canvas = size_t(sprite.Width) * size_t(sprite.Height);
+        const std::vector<uint8_t> blank(canvas, 0);
+        for (int i = 0; i < sprite.FrameCount(); ++i) {
+            const uint8_t* original = sprite.GetFrame(i).Data ? sprite.GetFrame(i).Data.get() : blank.data();
+            ASSERT_EQ(0, std::memcmp(original, back->GetFrame(i).Data.get(), canvas)) << name << " frame " << i;
+        }
+    }
+}
