@@ -67,8 +67,8 @@ void ScanFolder(const std::string& folder, std::set<std::string>& visited)
         const std::string path = folder + entry.Name;
         if (entry.IsFolder)
             ScanFolder(AddTrailingBackslash(path), visited);
-        else if (LowerCase(ExtractFileExt(entry.Name)) == ".cscheme")
-            AddScheme(ReadSchemeFile(path));
+        else if (LowerCase(ExtractFileExt(entry.Name)) == ".cscheme" && FileExists(path))
+            AddScheme(ReadSchemeFile(path)); // (a device or pipe of that name is passed over)
     }
 }
 

@@ -29,11 +29,13 @@ std::string FindEntry(const std::string& folder, const std::string& name, bool w
 {
     std::string caseMatch;
     for (const TDirEntry& e : ListDirectory(folder)) {
-        if (e.IsFolder != wantFolder)
+        if (e.IsFolder != wantFolder || !SameTextNoCase(e.Name, name))
             continue;
+        if (!wantFolder && !FileExists(AddTrailingBackslash(folder) + e.Name))
+            continue; // a device or pipe is no palette
         if (e.Name == name)
             return e.Name;
-        if (caseMatch.empty() && SameTextNoCase(e.Name, name))
+        if (caseMatch.empty())
             caseMatch = e.Name;
     }
     return caseMatch;

