@@ -1,0 +1,126 @@
+// export-map and import-map: SHP files to and from 8-bit sprite maps.
+#include "CliCore.h"
+#include "Commands.h"
+#include "SpriteSetup.h"
+
+#include "imaging/Imaging.h"
+#include "sprite/Bmp8.h"
+#include "sprite/FileUtil.h"
+#include "sprite/SpriteSheet.h"
+
+#include <stdexcept>
+
+namespace vantrel::cli {
+
+namespace {
+
+// An 8-bit BMP file, or any other picture Qt reads (an indexed PNG serves as well).
+TBitmap8 LoadMap(const std::string& path)
+{
+    TBitmap8 bitmap;
+    Reading([&] {
+        try {
+            bitmap = LoadBmp8(path);
+        } catch (const BmpError& bmpError) {
+            QImage picture;
+            try {
+                picture = LoadPicture(path);
+            } catch (const FileError&) {
+                ThrowInput(bmpError.what());
+            }
+            bitmap = ImageToBitmap8(picture);
+        }
+    });
+    if (!bitmap.IsIndexed())
+        ThrowInput("Cannot import " + Quoted(path) + ": " + MsgNot8Bit);
+    return bitmap;
+}
+
+// "64x48" -> 64, 48.
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return false;
+    const auto w = ParseInteger(text.substr(0, x));
+    const auto h = ParseInteger(text.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > 65535 || *h > 65535 || text[0] == '+' || text[x + 1] == '+')
+        return false;
+    width = int(*w);
+    height = int(*h);
+    return true;
+}
+
+} // namespace
+
+int CmdExportMap(const TArgList& list)
+{
+    const TArgs args("export-map", list, LookOptions());
+    args.RequirePositionals(2, 2, "FILE and OUT.bmp");
+    UseDataFolder(args);
+    const std::string& file = args.Positionals()[0];
+    const auto sprite = LoadSprite(file);
+    if (sprite->Width <= 0 || sprite->Height <= 0)
+        ThrowInput("Cannot export " + Quoted(file) + ": its canvas is empty (" + std::to_string(sprite->Width) + " x " +
+                   std::to_string(sprite->Height) + ")");
+    ChooseLook(*sprite, args);
+    std::string written;
+    Writing([&] {
+        try {
+            written = SaveSpriteSheet(*sprite, args.Positionals()[1]);
+        } catch (const BmpError& e) {
+            ThrowOutput("Cannot export " + Quoted(file) + ": " + e.what());
+        }
+    });
+    WriteStdout(written + "\n");
+    return ExitOK;
+}
+
+int CmdImportMap(const TArgList& list)
+{
+    const TArgs args("import-map", list,
+                     {{"--frame-size", true}, {"--count", true}, {"--compression", true}, {"--keep-palette"}});
+    args.RequirePositionals(2, 2, "MAP.bmp and OUT.shp");
+    int frameWidth = 0, frameHeight = 0;
+    if (const auto size = args.Value("--frame-size"))
+        if (!ParseSize(*size, frameWidth, frameHeight))
+            args.Fail("option '--frame-size' needs WIDTHxHEIGHT from 1x1 to 65535x65535, not '" + *size + "'");
+    const int count = args.Has("--count") ? int(args.Integer("--count", 1, 65535)) : 0;
+    const uint8_t compression = ParseCompression(args);
+
+    const std::string& path = args.Positionals()[0];
+    const TBitmap8 bitmap = LoadMap(path);
+    TSheetLayout layout = InitialSheetLayout(bitmap, ExtractFileName(path));
+    if (frameWidth) {
+        layout.FrameWidth = frameWidth;
+        layout.FrameHeight = frameHeight;
+    }
+    if (count)
+        layout.FrameCount = count;
+    const std::string problem = SheetLayoutProblem(bitmap.Width, bitmap.Height, layout);
+    if (!problem.empty()) {
+        const std::string what = std::to_string(layout.FrameCount) + " frame(s) of " + std::to_string(layout.FrameWidth) +
+                                 " x " + std::to_string(layout.FrameHeight) + " from the " +
+                                 std::to_string(bitmap.Width) + " x " + std::to_string(bitmap.Height) + " picture " +
+                                 Quoted(path) + ": " + problem;
+        if (frameWidth || count)
+            args.Fail("cannot cut " + what);
+        ThrowInput("Cannot cut " + what);
+    }
+    std::unique_ptr<TSHP> sprite;
+    Reading([&] {
+        try {
+            sprite = ImportSpriteSheet(bitmap, layout, path);
+        } catch (const std::invalid_argument& e) {
+            ThrowInput("Cannot import " + Quoted(path) + ": " + e.what());
+        } catch (const BmpError& e) {
+            ThrowInput("Cannot import " + Quoted(path) + ": " + e.what());
+        }
+    });
+    sprite->CompressionMode = compression;
+    sprite->SavePalette = args.Has("--keep-palette");
+    Writing([&] { sprite->SaveToFile(args.Positionals()[1], TSHPFormat::TS); });
+    return ExitOK;
+}
+
+} // namespace vantrel::cli

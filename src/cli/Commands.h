@@ -1,0 +1,41 @@
+// The commands of vantrel-cli. Each takes the arguments after its name and returns the exit
+// status; errors are thrown as TCliError.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::cli {
+
+using TArgList = std::vector<std::string>;
+
+int CmdInfo(const TArgList& args);
+int CmdProbe(const TArgList& args);
+int CmdRender(const TArgList& args);
+int CmdExportMap(const TArgList& args);
+int CmdImportMap(const TArgList& args);
+int CmdConvert(const TArgList& args);
+int CmdRecolour(const TArgList& args);
+int CmdReport(const TArgList& args);
+int CmdZeroTest(const TArgList& args);
+int CmdMakeTest(const TArgList& args);
+
+struct TCommand {
+    const char* Name;
+    int (*Run)(const TArgList&);
+    const char* Summary;
+    const char* Help;
+};
+
+// Every command, in the order the tool's help lists them.
+const std::vector<TCommand>& CommandTable();
+const TCommand* FindCommand(std::string_view name);
+
+// The tool's own help.
+std::string ToolHelp();
+
+// True when args ask for the command's help ("--help" or "-h" before any "--").
+bool WantsHelp(const TArgList& args);
+
+} // namespace vantrel::cli

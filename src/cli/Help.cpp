@@ -1,0 +1,277 @@
+#include "Commands.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+const char* const InfoHelp = R"HELP(Usage: vantrel-cli info FILE... [--json]
+
+Describes SHP files: layout (TD/RA1 or TS/RA2), game, sprite type and theatre
+as the application detects them, canvas size, frame count, and whether the
+file carries its own palette (a palette trailer). One line a file, e.g.
+
+  tank.shp: TS/RA2, Tiberian Sun, Unit, theatre Default, 64x48, 32 frames, no palette trailer
+
+followed by a summary line.
+
+Options:
+  --json   one JSON object a line per file, and no summary line:
+           {"file":..., "layout":"td"|"ts"|null, "width":N, "height":N,
+            "game":..., "type":..., "theatre":..., "palette_trailer":true|false,
+            "frames":[{"x":N,"y":N,"cx":N,"cy":N,"flags":N,"radar":"#RRGGBB"},...]}
+           game, type and theatre use the application's names ("Tiberian Sun",
+           "Building (IsoSnow)", "New Urban"). flags holds the raw frame-header
+           flags of a TS/RA2 file and the format code of a TD/RA1 file (128, 64,
+           32); radar is the frame header's radar colour. A file of neither layout
+           is listed with layout null, null values and no frames.
+
+Files that cannot be read or are not SHP files are named on stderr; the others
+are still described. Exit status 2 when there was such a file.
+)HELP";
+
+const char* const ProbeHelp = R"HELP(Usage: vantrel-cli probe FILE...
+
+Tests the first bytes and the size of each file for SHP content without loading
+it (the test the open dialog applies; stricter than loading). Prints one line a
+file:
+
+  FILE: TD/RA1 SHP
+  FILE: TS/RA2 SHP
+  FILE: not an SHP
+
+then a summary line. Exit status 0 when every file is an SHP file, 2 when one
+is not or cannot be read (those that cannot be read are named on stderr).
+)HELP";
+
+const char* const RenderHelp = R"HELP(Usage: vantrel-cli render FILE -o OUT.png [options]
+
+Draws frames of an SHP file as PNG pictures with transparency (alpha 0 where
+the sprite is transparent, 127 on translucent shadows, 255 elsewhere), exactly
+as the application draws them.
+
+Which frames (at most one of these):
+  --frame N              frame N (counted from 0); the default is frame 0
+  --all                  every frame, one file each: the frame number is put
+                         before the extension of OUT, zero-padded to the width
+                         of the last frame number (out.png -> out000.png ...
+                         out119.png for 120 frames)
+  --sheet                every frame in one picture, in the sprite-map grid
+                         (left to right, then top to bottom)
+
+How they are drawn:
+  --game td|ra1|ts|ra2   treat the sprite as one of this game
+  --type NAME            treat it as this sprite type: Animation, Building,
+                         "Building (IsoSnow)", "Building (IsoTemperate)",
+                         "Building (IsoUrban)", Cameo, Unit (any case)
+                         Game and type decide the remap colours, the shadow
+                         rules and the default palette.
+  --palette FILE.pal     draw with this palette
+  --data-dir DIR         folder holding palette/ and cscheme/ (default: the
+                         folder of this program)
+  --side-colour COLOUR   draw the remap colours in shades of COLOUR: Gold, Red,
+                         Blue, Green, Orange, "Sky Blue", Pink, Purple (any case)
+                         or #RRGGBB
+  --transparent-shadows  draw shadows as translucent black
+  --draw-shadows         lay each frame of the first half over its shadow frame
+                         (TS/RA2 buildings and units)
+  --luminosity N         lighten (up to 50) or darken (down to -50)
+  --background FILE.png  tile this picture behind the canvas from its top-left
+                         corner and blend the sprite over it; the result is opaque
+  --zoom N               enlarge N times (1 to 32) by repeating pixels
+
+Without --game and --type, game and type are detected from the file as the
+application does; without --palette, a file that carries its own palette is
+drawn with it, and any other file with the default palette of its game,
+theatre and type from DIR/palette/. It is an error when no palette is found.
+)HELP";
+
+const char* const ExportMapHelp = R"HELP(Usage: vantrel-cli export-map FILE OUT.bmp [options]
+
+Writes every frame of an SHP file into one 8-bit BMP sprite map: frames side by
+side in a grid of equal cells (left to right, then top to bottom), palette
+indices unchanged, the sprite's palette as the colour table. The file name gets
+the frame size and count in place of its extension, so that import-map cuts it
+again without options:
+
+  tank.bmp for 32 frames of 64 x 48 -> tank0064x0048-000032.bmp
+
+The path written is printed on stdout.
+
+Options (choose the palette written into the colour table, as for render):
+  --game td|ra1|ts|ra2, --type NAME, --palette FILE.pal, --data-dir DIR
+)HELP";
+
+const char* const ImportMapHelp = R"HELP(Usage: vantrel-cli import-map MAP.bmp OUT.shp [options]
+
+Builds a TS/RA2 SHP file (game Tiberian Sun, type Unit) from an 8-bit BMP sprite
+map. The frame size and count come from the map's file name when it ends in the
+export suffix (tank0064x0048-000032.bmp: 32 frames of 64 x 48); otherwise the
+whole picture is one frame. Empty borders of each frame are trimmed.
+
+Options:
+  --frame-size WxH       cut frames of W x H pixels
+  --count N              cut N frames
+  --compression MODE     auto (smallest, the default), half (first half of the
+                         frames encoded), all (every frame encoded), none
+  --keep-palette         store the map's colour table in the file (a palette
+                         trailer), so that it is drawn with those colours
+
+A map that is not 8-bit is refused with "Error Image is not 8-Bit. Unable to
+Import!" (exit status 2); so is a cut whose last frame does not lie inside the
+picture (exit status 1 when the cut came from --frame-size or --count).
+)HELP";
+
+const char* const ConvertHelp = R"HELP(Usage: vantrel-cli convert IN OUT [options]
+
+Writes the sprite of the SHP file IN to OUT, re-encoded.
+
+Options:
+  --layout ts|td         the file layout: ts (Tiberian Sun / Red Alert 2) or td
+                         (Tiberian Dawn / Red Alert); the default is IN's layout
+  --compression MODE     TS/RA2 layout only: auto (smallest, the default), half,
+                         all or none
+  --keep-palette         store the palette the sprite is drawn with in OUT (a
+                         palette trailer), chosen as for render
+  --game td|ra1|ts|ra2, --type NAME
+                         the game and type the sprite is drawn as (stored in a
+                         palette trailer)
+  --palette FILE.pal     the palette to store (needs --keep-palette, or IN with
+                         a palette trailer)
+  --data-dir DIR         folder holding palette/ (default: this program's folder)
+
+A palette trailer of IN is always kept.
+)HELP";
+
+const char* const RecolourHelp = R"HELP(Usage: vantrel-cli recolour FILE OUT.shp --scheme NAME|FILE.cscheme [--data-dir DIR]
+
+Moves the pixels of every frame to other palette indices by a colour scheme and
+writes the result to OUT.shp in FILE's layout (a palette trailer is kept).
+
+  --scheme NAME          a scheme of the library in DIR/cscheme/ (default.bcs and
+                         every .cscheme file below it): the first whose name is
+                         NAME exactly, else the first that matches without
+                         regard to case
+  --scheme FILE.cscheme  the scheme of this file (any value ending in .cscheme)
+  --data-dir DIR         folder holding cscheme/ (default: the folder of this
+                         program)
+)HELP";
+
+const char* const ReportHelp = R"HELP(Usage: vantrel-cli report FOLDER [--ignore-boring] [-o FILE]
+
+Reports the raw frame headers of every TS/RA2 SHP file below FOLDER (sub-folders
+depth first, names sorted without regard to case, names relative to FOLDER):
+
+  units/tank.shp 64x48 Count: 32
+  Frame 0000:   12,   3   40 x   31 0003 0000 016,032,048,000 00000000 000001F4
+  ...
+
+Frame lines: X,Y CX x CY, flags and the 16-bit reserved field (hexadecimal),
+radar red, green, blue and extra byte, the 32-bit reserved field and the data
+offset (hexadecimal). TD/RA1 files are counted but not listed; files of
+neither layout are counted as ignored.
+
+Options:
+  --ignore-boring  list only frames with an area and with flags of 4 or more,
+                   or a non-zero reserved field or radar extra byte; a file
+                   without such frames writes nothing
+  -o FILE          write the report to FILE instead of stdout
+
+The summary line always goes to stdout, as its last line: after the report
+when the report goes to stdout, alone when it goes to FILE:
+
+  FILE saved. 3 SHP(s) Processed. 1 SHP(s) ignored (Not TD/TS SHP)
+
+A file that cannot be read ends the run (exit status 2) and no report is written.
+)HELP";
+
+const char* const ZeroTestHelp = R"HELP(Usage: vantrel-cli zero-test FOLDER [-o FILE]
+
+Lists the SHP files below FOLDER that are neither TD/RA1 files (whose offset
+table ends with the file size) nor start with the zero word of a TS/RA2 file,
+two lines each:
+
+  odd/readme.shp:
+   Zero:25928 WH:27756x8303 Count:28535
+
+A file shorter than the 8 bytes of a TS/RA2 header is always listed; the values
+it lacks read as 0 and its second line ends with " Size:" and its size.
+
+Options:
+  -o FILE   write the list to FILE instead of stdout
+
+The summary line always goes to stdout, as its last line: after the list when
+the list goes to stdout, alone when it goes to FILE:
+
+  FILE saved. 12 SHP(s) Processed
+)HELP";
+
+const char* const MakeTestHelp = R"HELP(Usage: vantrel-cli make-test OUT.shp [--frames N]
+
+Writes the palette test sprite: a Tiberian Sun unit of 64 x 64 pixels whose
+frames of the first half show all 256 palette indices as 4 x 4 squares (index
+16 x column + row) and whose second half (the shadow frames) is empty.
+
+  --frames N   number of frames, 1 to 65535 (default 344)
+)HELP";
+
+} // namespace
+
+const std::vector<TCommand>& CommandTable()
+{
+    static const std::vector<TCommand> table{
+        {"info", CmdInfo, "describe SHP files (--json for one JSON object a line)", InfoHelp},
+        {"render", CmdRender, "draw frames to PNG pictures", RenderHelp},
+        {"export-map", CmdExportMap, "write all frames into one 8-bit BMP sprite map", ExportMapHelp},
+        {"import-map", CmdImportMap, "build an SHP file from an 8-bit BMP sprite map", ImportMapHelp},
+        {"convert", CmdConvert, "re-encode an SHP file in the TS/RA2 or TD/RA1 layout", ConvertHelp},
+        {"recolour", CmdRecolour, "move pixels to other palette indices by a colour scheme", RecolourHelp},
+        {"report", CmdReport, "report the raw frame headers of every SHP file below a folder", ReportHelp},
+        {"zero-test", CmdZeroTest, "list SHP files that are neither TD/RA1 nor start with a zero word", ZeroTestHelp},
+        {"probe", CmdProbe, "test files for SHP content, one line a file", ProbeHelp},
+        {"make-test", CmdMakeTest, "write the palette test sprite", MakeTestHelp},
+    };
+    return table;
+}
+
+const TCommand* FindCommand(std::string_view name)
+{
+    for (const TCommand& c : CommandTable())
+        if (name == c.Name)
+            return &c;
+    return nullptr;
+}
+
+std::string ToolHelp()
+{
+    std::string text = "Usage: vantrel-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"
+                       "Inspects, draws and converts SHP sprite files of Tiberian Dawn, Red Alert,\n"
+                       "Tiberian Sun and Red Alert 2 without a display.\n\nCommands:\n";
+    for (const TCommand& c : CommandTable()) {
+        std::string name = "  " + std::string(c.Name);
+        name.resize(18, ' ');
+        text += name + c.Summary + "\n";
+    }
+    text += "  help [COMMAND]    show this help, or the help of a command\n"
+            "\nRun 'vantrel-cli help COMMAND' or 'vantrel-cli COMMAND --help' for a command's\n"
+            "arguments and options.\n\n"
+            "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"
+            "the command needs (not an SHP file, not an 8-bit map), 3 an output cannot be\n"
+            "written. Errors go to stderr, one line each, naming the file and the reason;\n"
+            "nothing else goes there except a progress line while stderr is a terminal.\n"
+            "Outputs are written to a temporary file first and replace an existing file\n"
+            "only once complete.\n";
+    return text;
+}
+
+bool WantsHelp(const TArgList& args)
+{
+    for (const std::string& a : args) {
+        if (a == "--")
+            return false;
+        if (a == "--help" || a == "-h")
+            return true;
+    }
+    return false;
+}
+
+} // namespace vantrel::cli

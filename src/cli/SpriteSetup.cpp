@@ -1,0 +1,188 @@
+#include "SpriteSetup.h"
+
+#include "sprite/FileUtil.h"
+#include "sprite/Palette.h"
+
+#include <array>
+
+namespace vantrel::cli {
+
+namespace {
+
+struct TNamedColour {
+    const char* Name;
+    TColour24 Colour;
+};
+
+// The side colours of the application's side-colour menu.
+const std::array<TNamedColour, 8> SideColourNames{{
+    {"Gold", MakeColour(245, 214, 120)},
+    {"Red", MakeColour(255, 0, 0)},
+    {"Blue", MakeColour(12, 56, 233)},
+    {"Green", MakeColour(0, 200, 0)},
+    {"Orange", MakeColour(255, 128, 0)},
+    {"Sky Blue", MakeColour(166, 202, 240)},
+    {"Pink", MakeColour(255, 0, 255)},
+    {"Purple", MakeColour(128, 0, 128)},
+}};
+
+std::string WithoutBlanks(std::string_view s)
+{
+    std::string r;
+    for (char c : s)
+        if (c != ' ' && c != '-' && c != '_')
+            r += c;
+    return LowerCase(r);
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::vector<TOptionSpec> LookOptions()
+{
+    return {{"--game", true}, {"--type", true}, {"--palette", true}, DataDirOption()};
+}
+
+TOptionSpec DataDirOption() { return {"--data-dir", true}; }
+
+void UseDataFolder(const TArgs& args)
+{
+    const std::optional<std::string> dir = args.Value("--data-dir");
+    if (!dir) {
+        SetAppFolder(ExecutableFolder());
+        return;
+    }
+    if (!DirectoryExists(*dir))
+        ThrowInput("Cannot use data folder " + Quoted(*dir) + ": no such folder");
+    SetAppFolder(*dir);
+}
+
+std::unique_ptr<TSHP> LoadSprite(const std::string& path, bool keepHeaders)
+{
+    auto sprite = std::make_unique<TSHP>();
+    sprite->KeepHeaders = keepHeaders;
+    Reading([&] { sprite->LoadFromFile(path); });
+    if (sprite->Format == TSHPFormat::None)
+        ThrowInput(NotSHPMessage(path));
+    return sprite;
+}
+
+std::string NotSHPMessage(const std::string& path)
+{
+    return "Cannot read file " + Quoted(path) + ": not an SHP file (neither the TD/RA1 nor the TS/RA2 layout)";
+}
+
+std::optional<TSHPGame> ParseGame(std::string_view text)
+{
+    for (int g = 0; g < GameCount; ++g)
+        if (SameTextNoCase(text, GameShortNames[size_t(g)]) || SameTextNoCase(text, GameNames[size_t(g)]))
+            return TSHPGame(g);
+    return std::nullopt;
+}
+
+std::optional<TSHPType> ParseSHPType(std::string_view text)
+{
+    for (int t = 0; t < SHPTypeCount; ++t)
+        if (SameTextNoCase(text, SHPTypeNames[size_t(t)]))
+            return TSHPType(t);
+    return std::nullopt;
+}
+
+std::optional<uint32_t> ParseSideColour(std::string_view text)
+{
+    if (text.size() == 7 && text[0] == '#') {
+        uint32_t value = 0;
+        for (size_t i = 1; i < 7; ++i) {
+            const int d = HexDigit(text[i]);
+            if (d < 0)
+                return std::nullopt;
+            value = value << 4 | uint32_t(d);
+        }
+        return value;
+    }
+    for (const TNamedColour& c : SideColourNames)
+        if (WithoutBlanks(text) == WithoutBlanks(c.Name))
+            return ColourToARGB(c.Colour) & 0xFFFFFF;
+    return std::nullopt;
+}
+
+std::string DefaultPaletteDescription(const TSHP& sprite)
+{
+    const std::string game(GameShortName(sprite.Game));
+    const std::string sep(1, PathSeparator);
+    std::string text = game + sep + DefaultPaletteBaseName(sprite.Game, sprite.Theatre, sprite.SHPType) + ".pal";
+    return text + " or " + game + sep + FallbackPaletteName;
+}
+
+void ApplyGameAndType(TSHP& sprite, const TArgs& args)
+{
+    if (const auto text = args.Value("--game")) {
+        const auto game = ParseGame(*text);
+        if (!game)
+            args.Fail("unknown game '" + *text + "' (td, ra1, ts or ra2)");
+        sprite.Game = *game;
+    }
+    if (const auto text = args.Value("--type")) {
+        const auto type = ParseSHPType(*text);
+        if (!type)
+            args.Fail("unknown sprite type '" + *text + "'");
+        sprite.SetSHPType(*type);
+    }
+}
+
+void ChoosePalette(TSHP& sprite, const TArgs& args)
+{
+    if (const auto palette = args.Value("--palette")) {
+        Reading([&] { sprite.LoadPalette(*palette); });
+        return;
+    }
+    if (sprite.CustomPalette)
+        return;
+    const TPalette before = sprite.Palette;
+    Reading([&] { sprite.LoadDefaultPalette(PaletteFolder()); });
+    if (sprite.PaletteName.empty() && sprite.Palette == before)
+        ThrowInput("No palette for " + Quoted(sprite.FileName) + " in " + Quoted(PaletteFolder()) + " (looked for " +
+                   DefaultPaletteDescription(sprite) + "); give --palette FILE.pal or --data-dir DIR");
+}
+
+void ChooseLook(TSHP& sprite, const TArgs& args)
+{
+    ApplyGameAndType(sprite, args);
+    ChoosePalette(sprite, args);
+}
+
+const char* LayoutName(TSHPFormat format)
+{
+    switch (format) {
+    case TSHPFormat::TD:
+        return "TD/RA1";
+    case TSHPFormat::TS:
+        return "TS/RA2";
+    default:
+        return "none";
+    }
+}
+
+uint8_t ParseCompression(const TArgs& args)
+{
+    const std::optional<std::string> text = args.Value("--compression");
+    if (!text)
+        return 0;
+    static const std::array<const char*, 4> names{"auto", "half", "all", "none"};
+    for (size_t i = 0; i < names.size(); ++i)
+        if (SameTextNoCase(*text, names[i]))
+            return uint8_t(i);
+    args.Fail("unknown compression '" + *text + "' (auto, half, all or none)");
+}
+
+} // namespace vantrel::cli

@@ -1,0 +1,49 @@
+// Loading a sprite for a command and choosing how it is drawn: game and type overrides, the
+// palette, the data folder and the drawing settings.
+#pragma once
+
+#include "CliCore.h"
+
+#include "sprite/SHP.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::cli {
+
+// --game, --type, --palette, --data-dir.
+std::vector<TOptionSpec> LookOptions();
+// --data-dir alone.
+TOptionSpec DataDirOption();
+
+// Data folders (palette/, cscheme/) come from --data-dir, else the program's folder.
+void UseDataFolder(const TArgs& args);
+
+std::string NotSHPMessage(const std::string& path);
+// Loads an SHP file; input error when it cannot be read or holds neither layout.
+std::unique_ptr<TSHP> LoadSprite(const std::string& path, bool keepHeaders = false);
+
+std::optional<TSHPGame> ParseGame(std::string_view text);
+std::optional<TSHPType> ParseSHPType(std::string_view text);
+// A side-colour name of the side-colour menu (any case) or #RRGGBB, as 0x00RRGGBB.
+std::optional<uint32_t> ParseSideColour(std::string_view text);
+
+// Applies --game and --type; then the palette: --palette, else the file's own palette, else the
+// default palette of game, theatre and type from the data folder (an input error when there is
+// none).
+void ChooseLook(TSHP& sprite, const TArgs& args);
+void ApplyGameAndType(TSHP& sprite, const TArgs& args);
+void ChoosePalette(TSHP& sprite, const TArgs& args);
+
+// The palette file names the default-palette search looks for, for messages.
+std::string DefaultPaletteDescription(const TSHP& sprite);
+
+// "TS/RA2", "TD/RA1".
+const char* LayoutName(TSHPFormat format);
+
+// A compression mode name (auto, half, all, none) as the writer's CompressionMode.
+uint8_t ParseCompression(const TArgs& args);
+
+} // namespace vantrel::cli
