@@ -21,9 +21,8 @@ namespace vantrel::cli {
 
 void ThrowUsage(std::string_view command, const std::string& problem)
 {
-    std::string where = std::string(ToolName) + (command.empty() ? "" : " " + std::string(command));
-    std::string help = std::string(ToolName) + (command.empty() ? " --help" : " help " + std::string(command));
-    throw TCliError(ExitUsage, where + ": " + problem + " (see '" + help + "')");
+    const std::string help = std::string(ToolName) + (command.empty() ? " --help" : " help " + std::string(command));
+    throw TCliError(ExitUsage, (command.empty() ? "" : std::string(command) + ": ") + problem + " (see '" + help + "')");
 }
 
 void ThrowInput(const std::string& message) { throw TCliError(ExitInput, message); }

@@ -29,7 +29,7 @@ public:
     ExitStatus Status;
 };
 
-// A usage error of a command: "vantrel-cli render: unknown option '--x' (see 'vantrel-cli help render')".
+// A usage error of a command: "render: unknown option '--x' (see 'vantrel-cli help render')".
 [[noreturn]] void ThrowUsage(std::string_view command, const std::string& problem);
 [[noreturn]] void ThrowInput(const std::string& message);
 [[noreturn]] void ThrowOutput(const std::string& message);

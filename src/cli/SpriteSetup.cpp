@@ -120,8 +120,9 @@ std::string DefaultPaletteDescription(const TSHP& sprite)
 {
     const std::string game(GameShortName(sprite.Game));
     const std::string sep(1, PathSeparator);
-    std::string text = game + sep + DefaultPaletteBaseName(sprite.Game, sprite.Theatre, sprite.SHPType) + ".pal";
-    return text + " or " + game + sep + FallbackPaletteName;
+    const std::string wanted = DefaultPaletteBaseName(sprite.Game, sprite.Theatre, sprite.SHPType) + ".pal";
+    const std::string fallback = game + sep + FallbackPaletteName;
+    return wanted == FallbackPaletteName ? fallback : game + sep + wanted + " or " + fallback;
 }
 
 void ApplyGameAndType(TSHP& sprite, const TArgs& args)

@@ -17,7 +17,12 @@ uint32_t Dword(const std::vector<uint8_t>& b, size_t at)
 }
 
 struct MapDir : TempDir {
-    MapDir() { Write("data/palette/TS/unittem.pal", MakePalFile(Red, Green, Blue)); }
+    // The test sprite reads back as a TS or RA2 sprite, depending on its frame count.
+    MapDir()
+    {
+        Write("data/palette/TS/unittem.pal", MakePalFile(Red, Green, Blue));
+        Write("data/palette/RA2/unittem.pal", MakePalFile(Red, Green, Blue));
+    }
     std::string Data() const { return *this / "data"; }
 };
 

@@ -17,7 +17,8 @@ void ExpectUsageError(const std::vector<std::string>& args, const std::string& p
     const auto lines = Lines(r.Err);
     ASSERT_EQ(lines.size(), 1u) << r.Err;
     EXPECT_NE(lines[0].find(problem), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("--help"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].rfind("vantrel-cli: ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("(see 'vantrel-cli "), std::string::npos) << lines[0];
 }
 
 } // namespace
