@@ -80,6 +80,11 @@ void TSHP::AddFrames(int amount, int width, int height)
         throw AssertionError(MsgAddFramesAmount);
     if (width < 0 || height < 0)
         throw SHPError("A frame size of " + std::to_string(width) + " x " + std::to_string(height) + " is not possible");
+    // Every frame owns a buffer of the canvas size, so frames of another size cannot join.
+    if (!Frames.empty() && (width != Width || height != Height))
+        throw SHPError("Frames of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels cannot be added to a sprite of " + std::to_string(Width) + " x " +
+                       std::to_string(Height) + " pixels");
     if (Format == TSHPFormat::None)
         Format = TSHPFormat::TS;
     Width = width;

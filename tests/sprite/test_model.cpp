@@ -149,3 +149,14 @@ TEST(Model, SetSHPTypeDropsIsoPaletteOnlyWhenLeavingIsoTypes)
     s.SetSHPType(TSHPType::Building);
     EXPECT_NE(s.IsoPalette, nullptr);
 }
+
+TEST(Model, AddFramesKeepsOneCanvasSize)
+{
+    TSHP s;
+    s.AddFrames(2, 8, 8);
+    EXPECT_THROW(s.AddFrames(1, 16, 8), SHPError);
+    EXPECT_EQ(s.FrameCount(), 2);
+    EXPECT_EQ(s.Width, 8);
+    s.AddFrames(1, 8, 8);
+    EXPECT_EQ(s.FrameCount(), 3);
+}
