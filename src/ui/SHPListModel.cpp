@@ -8,10 +8,10 @@ void TSHPListModel::SetEntries(const std::vector<TDirEntry>& entries)
     Items.clear();
     Thumbnails.clear();
     Items.reserve(entries.size());
-    int slots = 0;
+    int slotCount = 0;
     for (const TDirEntry& e : entries)
-        Items.push_back({QString::fromStdString(e.Name), e.IsFolder, e.IsFolder ? -1 : slots++});
-    Thumbnails.resize(size_t(slots));
+        Items.push_back({QString::fromStdString(e.Name), e.IsFolder, e.IsFolder ? -1 : slotCount++});
+    Thumbnails.resize(size_t(slotCount));
     endResetModel();
 }
 
