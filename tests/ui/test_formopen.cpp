@@ -26,6 +26,10 @@
 
 using namespace vantrel;
 
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 namespace {
 
 using TFill = std::function<uint8_t(int frame, int x, int y)>;
@@ -332,7 +336,9 @@ TEST_F(OpenDialog, FileUnreadableAtSelectionShowsTheErrorAndTheControlsRecover)
     EXPECT_EQ(LabelLines().value(0), "24x24");
     QTest::mouseClick(Dlg->PrevGameRA2, Qt::LeftButton);
     EXPECT_EQ(Dlg->PreviewSHP->Game, TSHPGame::RA2);
-    EXPECT_EQ(LabelLines().value(2), PaletteName("RA2", "unittem"));
+    EXPECT_EQ(LabelLines().value(2), ""); // RA2\anim.pal is missing: the fallback palette has no name
+    QTest::mouseClick(Dlg->PrevGameTS, Qt::LeftButton);
+    EXPECT_EQ(LabelLines().value(2), PaletteName("TS", "anim"));
 }
 
 TEST_F(OpenDialog, PreviewAnimationStopsBeforeTheShadowHalf)
@@ -393,6 +399,7 @@ TEST_F(OpenDialog, GameAndTypeChoicesReloadThePaletteOfThePreview)
     Dlg->PreviewTypeBox->setCurrentIndex(int(TSHPType::BuildingIsoSnow));
     for (int i = 0; i < 8; ++i)
         Dlg->PreviewTimerTimer();
+    EXPECT_TRUE(Dlg->PreviewLabel->text().contains("isosno")) << Dlg->PreviewLabel->text().toStdString();
     EXPECT_TRUE(Dlg->isVisible());
     Dlg->PreviewTypeBox->setCurrentIndex(int(TSHPType::Unit));
     EXPECT_EQ(LabelLines().value(0), "48x48");
@@ -426,7 +433,7 @@ TEST_F(OpenDialog, OkAndDoubleClickHandBackTheFileGameAndType)
     EXPECT_TRUE(Dlg->SelectedFile.isEmpty());
     EXPECT_TRUE(Dlg->SHPList->selectionModel()->selectedIndexes().isEmpty());
     EXPECT_TRUE(Captions().contains("new.shp"));
-    EXPECT_EQ(Dlg->SHPListModel->MadeThumbnailCount(), 0);
+    ASSERT_NE(Dlg->SHPListModel->Thumbnail(Row("new.shp")), nullptr);
 
     Draw();
     DoubleClick("other.shp");
