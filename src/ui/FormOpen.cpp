@@ -367,6 +367,7 @@ void TFrmOpen::ListFolder()
     for (const TDirEntry& e : entries)
         if (e.IsFolder && e.Name == "..")
             UpFolderButton->setEnabled(true);
+    SHPList->doItemsLayout();
     SHPList->scrollToTop();
     SHPList->setUpdatesEnabled(true);
     ShowNoFile();
