@@ -128,7 +128,7 @@ void TFrmOpen::CreateControls()
     SHPList->setSelectionRectVisible(false);
     SHPList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SHPList->setDragEnabled(false);
-    SHPList->setMouseTracking(true);
+    SHPList->viewport()->setMouseTracking(true);
     SHPList->setFocusPolicy(Qt::StrongFocus);
     QPalette listPalette = SHPList->palette();
     listPalette.setColor(QPalette::Base, TThumbnailDelegate::ListBackground);
@@ -267,6 +267,7 @@ void TFrmOpen::FillShellComboBox()
             icon = icons.icon(QAbstractFileIconProvider::Computer);
         ShellComboBox->addItem(icon, place, place);
     }
+    ShellComboBox->setCurrentIndex(ShellComboBox->findData(shown));
     ShellComboBox->setEditText(shown);
     ShellComboBox->blockSignals(false);
 }
@@ -359,6 +360,7 @@ void TFrmOpen::ListFolder()
     if (folder == CurrentFolder)
         return;
     CurrentFolder = folder;
+    ShellComboBox->setCurrentIndex(ShellComboBox->findData(folder));
     ShellComboBox->setEditText(folder);
     UpFolderButton->setEnabled(false);
     SHPList->setUpdatesEnabled(false);

@@ -191,7 +191,11 @@ TEST_F(OpenDialog, ListsFoldersFirstThenSHPFilesSortedWithoutRegardToCase)
     EXPECT_EQ(Dlg->ShellComboBox->currentText(), Folder());
     EXPECT_TRUE(Dlg->UpFolderButton->isEnabled());
 
-    Dlg->SHPList->setFocus();
+    Dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Dlg.get()));
+    Dlg->CloseButton->setFocus();
+    QTest::mouseMove(Dlg->SHPList->viewport(), Cell(Row("a.shp")).center());
+    EXPECT_TRUE(Dlg->SHPList->hasFocus());
     QTest::keyClicks(Dlg->SHPList, "c.");
     EXPECT_EQ(Dlg->SHPList->currentIndex().row(), Row("C.tem"));
     EXPECT_EQ(Dlg->FileNameEdit->text(), "C.tem");
