@@ -499,3 +499,39 @@ TEST_F(OpenDialog, SelectingAFolderClearsThePreview)
 }
 
 } // namespace
+
+namespace {
+
+// Every real sprite of the corpus is listed, gets a thumbnail and previews with the canvas size
+// and frame count its manifest records; the foreign files are hidden.
+TEST_F(OpenDialog, RealSpritesListPreviewAndForeignFilesHide)
+{
+    const QString corpus = VANTREL_CORPUS_DIR;
+    QFile manifest(corpus + "/MANIFEST.tsv");
+    if (!manifest.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no corpus";
+    QMap<QString, QString> expected; // file -> label's first two lines
+    for (const QByteArray& line : manifest.readAll().split('\n')) {
+        const QList<QByteArray> cols = line.split('\t');
+        if (cols.size() > 8 && cols[0] != "file")
+            expected[QString(cols[0])] = QString("%1x%2\n%3 Frame(s)").arg(QString(cols[6]), QString(cols[7]), QString(cols[8]));
+    }
+    for (const char* sub : {"td", "ts"}) {
+        Open(QDir::toNativeSeparators(corpus + "/" + sub));
+        for (int row = 1; row < Dlg->SHPListModel->ItemCount(); ++row) {
+            const QString name = Dlg->SHPListModel->Item(row).Caption;
+            Dlg->SHPList->scrollTo(Dlg->SHPListModel->index(row));
+            Draw();
+            EXPECT_FALSE(Dlg->SHPList->isRowHidden(row)) << name.toStdString();
+            EXPECT_TRUE(Dlg->SHPListModel->Thumbnail(row)->Made) << name.toStdString();
+            Click(name);
+            const QStringList lines = LabelLines();
+            EXPECT_EQ(lines.mid(0, 2).join('\n'), expected.value(QString(sub) + "/" + name)) << name.toStdString();
+            Dlg->PreviewTimerTimer();
+        }
+    }
+    Open(QDir::toNativeSeparators(corpus + "/odd"));
+    EXPECT_TRUE(Dlg->SHPList->isRowHidden(Row("ora-d2k-2010_mouse_dune2fmt.shp")));
+}
+
+} // namespace
