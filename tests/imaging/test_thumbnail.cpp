@@ -21,12 +21,6 @@ QColor Checker(int x, int y)
     return QColor(g, g, g);
 }
 
-QColor ShadowOverChecker(int x, int y)
-{
-    const int g = (128 * Checker(x, y).red() + 255) / 256;
-    return QColor(g, g, g);
-}
-
 TEST(Thumbnail, ScaleToFitEnlargesAndShrinksKeepingProportions)
 {
     const QRect box(0, 0, 158, 158);
@@ -50,19 +44,6 @@ TEST(Thumbnail, PreviewIsScaledWithNearestPixelsOverTheCheckerboard)
     EXPECT_EQ(preview.pixelColor(0, 38), Checker(0, 38));
     EXPECT_EQ(preview.pixelColor(0, 118), Checker(0, 118));
     EXPECT_EQ(ComposePreview(QImage(), QSize(16, 16)).pixelColor(8, 0), QColor(250, 250, 250));
-}
-
-TEST(Thumbnail, ThumbnailKeepsSmallPicturesAtTheirSizeAndBlendsShadows)
-{
-    QImage picture = Solid(4, 2, QColor(0, 0, 0, 127));
-    picture.setPixelColor(0, 0, QColor(255, 0, 0));
-    const QImage thumb = ComposeThumbnail(picture, QSize(68, 68));
-    ASSERT_EQ(thumb.size(), QSize(68, 68));
-    EXPECT_EQ(thumb.pixelColor(32, 33), QColor(255, 0, 0));
-    EXPECT_EQ(thumb.pixelColor(33, 33), ShadowOverChecker(33, 33));
-    EXPECT_EQ(thumb.pixelColor(35, 34), ShadowOverChecker(35, 34));
-    EXPECT_EQ(thumb.pixelColor(31, 33), Checker(31, 33));
-    EXPECT_EQ(thumb.pixelColor(36, 33), Checker(36, 33));
 }
 
 } // namespace

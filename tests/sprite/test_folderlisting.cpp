@@ -36,25 +36,6 @@ public:
 
 void Touch(const std::string& path, const std::string& text = "x") { std::ofstream(path, std::ios::binary) << text; }
 
-std::vector<std::string> Names(const std::vector<TDirEntry>& entries)
-{
-    std::vector<std::string> names;
-    for (const TDirEntry& e : entries)
-        names.push_back(e.Name + (e.IsFolder ? "/" : ""));
-    return names;
-}
-
-TEST(FolderListing, FoldersFirstThenSHPFilesEachSortedWithoutRegardToCase)
-{
-    TempFolder dir;
-    for (const char* sub : {"zeta", "Alpha", ".hid", "b.shp"})
-        fs::create_directory(dir.Path / sub);
-    for (const char* file : {"Z.UBN", "a.shp", ".h.SHP", "m.lun", "readme.txt", "pal.pal", "shp", "x.shpx"})
-        Touch(dir / file);
-    EXPECT_EQ(Names(CollectEntries(dir.Str())),
-              std::vector<std::string>({"../", ".hid/", "Alpha/", "b.shp/", "zeta/", ".h.SHP", "a.shp", "m.lun", "Z.UBN"}));
-}
-
 TEST(FolderListing, RootHasNoParentEntryAndMissingFoldersHaveNoEntries)
 {
     const std::vector<TDirEntry> root = CollectEntries(fs::path("/").make_preferred().string());
