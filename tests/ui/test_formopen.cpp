@@ -201,6 +201,13 @@ TEST_F(OpenDialog, ListsFoldersFirstThenSHPFilesSortedWithoutRegardToCase)
     EXPECT_EQ(Dlg->FileNameEdit->text(), "C.tem");
 }
 
+TEST_F(OpenDialog, StartsInTheSHPsFolderBesideTheProgramOrAtHome)
+{
+    EXPECT_EQ(TFrmOpen().CurrentFolder, QDir::toNativeSeparators(QDir::homePath()));
+    QDir(App.path()).mkdir("SHPs");
+    EXPECT_EQ(TFrmOpen().CurrentFolder, QDir::toNativeSeparators(App.path() + "/SHPs"));
+}
+
 TEST_F(OpenDialog, ParentItemAndUpButtonExistBelowTheRootOnly)
 {
     Open(QDir::rootPath());
