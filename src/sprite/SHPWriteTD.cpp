@@ -454,6 +454,40 @@ std::vector<uint8_t> TXOREncoder::Emit(size_t end) const
     return out;
 }
 
+// The size of a simple greedy XOR delta of input against reference (skips, fills of 4 or more
+// equal bytes, literals otherwise); the optimal encoding is never larger. Stops counting once
+// the size reaches bound.
+size_t EstimateXORSize(std::span<const uint8_t> input, const uint8_t* reference, size_t bound)
+{
+    size_t end = input.size();
+    while (end > 0 && input[end - 1] == 0 && reference[end - 1] == 0)
+        --end;
+    size_t size = 3; // the end command
+    size_t literals = 0;
+    auto flush = [&] {
+        size += literals + (literals > 381 ? 3 * ((literals + 0x3FFE) / 0x3FFF) : (literals + 126) / 127);
+        literals = 0;
+    };
+    size_t k = 0;
+    while (k < end && size + literals < bound) {
+        const uint8_t d = input[k] ^ reference[k];
+        size_t run = 1;
+        while (k + run < end && uint8_t(input[k + run] ^ reference[k + run]) == d)
+            ++run;
+        if (d != 0 && run < 4) {
+            literals += run;
+        } else if (d == 0 && run == 1 && literals > 0 && k + 1 < end) {
+            ++literals; // a lone unchanged byte inside changed ones
+        } else {
+            flush();
+            size += d == 0 ? (run <= 127 ? 1 : 3 * ((run + 0x7FFE) / 0x7FFF)) : 3 * ((run + 254) / 255);
+        }
+        k += run;
+    }
+    flush();
+    return size;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The layout
 
@@ -522,22 +556,34 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
         TEntry& entry = entries[size_t(f)];
         std::vector<uint8_t> best = lcw.Encode(pixels);
         if (f > 0 && f - keys.back().Frame < interval) {
+            // Estimate every candidate reference cheaply and encode only the most promising one.
+            size_t estimate = std::numeric_limits<size_t>::max();
+            const uint8_t* reference = nullptr;
             for (const TPicture& key : keys) {
-                std::vector<uint8_t> delta = xorEncoder.Encode(pixels, key.Pixels);
-                if (delta.size() < best.size()) {
-                    best = std::move(delta);
+                const size_t e = EstimateXORSize(pixels, key.Pixels, estimate);
+                if (e < estimate) {
+                    estimate = e;
+                    reference = key.Pixels;
                     entry.Format = FormatXORKey;
                     entry.Reference = uint32_t(key.Frame);
                 }
             }
             if (f - 1 != keys.back().Frame) {
-                std::vector<uint8_t> delta = xorEncoder.Encode(pixels, previous.Pixels);
-                if (delta.size() < best.size()) {
-                    best = std::move(delta);
+                const size_t e = EstimateXORSize(pixels, previous.Pixels, estimate);
+                if (e < estimate) {
+                    estimate = e;
+                    reference = previous.Pixels;
                     entry.Format = FormatXORPrevious;
                     entry.Reference = uint32_t(chainStart);
                 }
             }
+            std::vector<uint8_t> delta;
+            if (estimate <= best.size() + best.size() / 8)
+                delta = xorEncoder.Encode(pixels, reference);
+            if (!delta.empty() && delta.size() < best.size())
+                best = std::move(delta);
+            else
+                entry = TEntry{};
         }
         entry.Offset = uint32_t(data.size());
         if (tableEnd + data.size() + best.size() >= TDFileSizeLimit)
