@@ -124,7 +124,7 @@ private:
     // without looking further (and without searching the positions it covers), and the run
     // length beyond which a position inside a run is only filled.
     static constexpr int MaxChain = 48;
-    static constexpr size_t NiceLength = 512;
+    static constexpr size_t NiceLength = 128;
     static constexpr size_t RunOnly = 80;
     static constexpr int MinHashBits = 10;
     static constexpr int MaxHashBits = 16;
@@ -133,6 +133,13 @@ private:
         size_t Length = 0;
         uint32_t Arg = 0;
     };
+    // Hash chains: the latest position of each key, and the latest below AbsoluteReach (their
+    // Previous links stay below it). A position that starts a run of MinCopy or more equal
+    // bytes is keyed by its byte and its run length (only such a run matches it in full and
+    // goes on), every other position by its first three bytes.
+    struct TChains {
+        std::vector<int32_t> Head, AbsoluteHead;
+    };
 
     void Prepare();
     void Relax(size_t from, size_t length, uint32_t extra, uint8_t kind, uint32_t arg);
@@ -140,9 +147,11 @@ private:
     void Insert(size_t i);
     void RelaxCopies(size_t i, const TMatch& relative, const TMatch& absolute);
     std::vector<uint8_t> Emit() const;
-    uint32_t Hash(const uint8_t* p) const
+    bool StartsRun(size_t i) const { return Run[i] >= MinCopy; }
+    uint32_t Key(size_t i) const
     {
-        const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        const uint8_t* p = In.data() + i;
+        const uint32_t v = StartsRun(i) ? uint32_t(p[0]) | Run[i] << 8 : uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
         return (v * 2654435761u) >> (32 - HashBits);
     }
 
@@ -151,7 +160,8 @@ private:
     std::vector<uint32_t> Run; // equal bytes from each position on, at most MaxLong
     std::vector<uint32_t> Cost;
     std::vector<TStep> Steps;
-    std::vector<int32_t> Head, AbsoluteHead, Previous;
+    TChains Plain, Runs;
+    std::vector<int32_t> Previous;
     TLiteralWindow<MaxLiteral> Literals;
 };
 
@@ -165,8 +175,10 @@ void TLCWEncoder::Prepare()
     Cost.assign(n + 1, Unreached);
     Steps.assign(n + 1, TStep{});
     HashBits = std::clamp(int(std::bit_width(n)), MinHashBits, MaxHashBits);
-    Head.assign(size_t(1) << HashBits, -1);
-    AbsoluteHead.assign(size_t(1) << HashBits, -1);
+    for (TChains* chains : {&Plain, &Runs}) {
+        chains->Head.assign(size_t(1) << HashBits, -1);
+        chains->AbsoluteHead.assign(size_t(1) << HashBits, -1);
+    }
     Previous.assign(n, -1);
     Literals.Reset();
     Cost[0] = 0;
@@ -186,7 +198,6 @@ void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute) cons
     const uint8_t* cur = In.data() + i;
     const size_t maxAbsolute = std::min(MaxLong, In.size() - i);
     const size_t maxRelative = std::min(MaxRelativeCopy, maxAbsolute);
-    const uint32_t h = Hash(cur);
     auto consider = [&](size_t p) {
         const uint8_t* src = In.data() + p;
         const bool isRelative = i - p <= MaxRelativeDistance;
@@ -203,28 +214,37 @@ void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute) cons
         if (isAbsolute && length > absolute.Length)
             absolute = {length, uint32_t(p)};
     };
-    auto done = [&] { return absolute.Length >= std::min(NiceLength, maxAbsolute) && relative.Length >= maxRelative; };
+    auto enough = [&] { return absolute.Length >= std::min(NiceLength, maxAbsolute); };
+    const bool run = StartsRun(i);
+    if (run && i > 0 && In[i - 1] == In[i])
+        consider(i - 1); // the run repeats its own byte
+    const TChains& chains = run ? Runs : Plain;
+    const uint32_t key = Key(i);
     int depth = MaxChain;
-    for (int32_t p = Head[h]; p >= 0 && depth-- > 0 && !done(); p = Previous[size_t(p)]) {
+    for (int32_t p = chains.Head[key]; p >= 0 && depth-- > 0; p = Previous[size_t(p)]) {
         if (i - size_t(p) > MaxRelativeDistance && size_t(p) >= AbsoluteReach)
             break;
         consider(size_t(p));
+        if (enough() && relative.Length >= maxRelative)
+            return;
     }
     if (i <= AbsoluteReach)
         return;
     depth = MaxChain;
-    for (int32_t p = AbsoluteHead[h]; p >= 0 && depth-- > 0 && absolute.Length < std::min(NiceLength, maxAbsolute);
-         p = Previous[size_t(p)])
+    for (int32_t p = chains.AbsoluteHead[key]; p >= 0 && depth-- > 0 && !enough(); p = Previous[size_t(p)])
         consider(size_t(p));
 }
 
 void TLCWEncoder::Insert(size_t i)
 {
-    const uint32_t h = Hash(In.data() + i);
-    Previous[i] = Head[h];
-    Head[h] = int32_t(i);
+    if (StartsRun(i) && Run[i] > RunOnly)
+        return; // no position that is searched starts a run this long
+    TChains& chains = StartsRun(i) ? Runs : Plain;
+    const uint32_t key = Key(i);
+    Previous[i] = chains.Head[key];
+    chains.Head[key] = int32_t(i);
     if (i < AbsoluteReach)
-        AbsoluteHead[h] = int32_t(i);
+        chains.AbsoluteHead[key] = int32_t(i);
 }
 
 void TLCWEncoder::RelaxCopies(size_t i, const TMatch& relative, const TMatch& absolute)

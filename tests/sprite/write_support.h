@@ -17,6 +17,20 @@
 
 namespace writetest {
 
+// The sanitizer build runs the heaviest encodings (many megabytes through the TD/RA1 encoders)
+// on less input; the normal build runs them in full.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool Sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool Sanitized = true;
+#else
+inline constexpr bool Sanitized = false;
+#endif
+#else
+inline constexpr bool Sanitized = false;
+#endif
+
 // A fresh folder under the system's temporary folder, removed with its contents at the end.
 class TTempDir {
 public:
