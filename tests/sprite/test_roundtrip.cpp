@@ -10,8 +10,6 @@ using namespace writetest;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 // Only the frame's rectangle is stored; the model keeps everything else 0.
 Bytes RectangleCanvas(const TSHP& s, int i)
 {
@@ -81,16 +79,6 @@ TEST(RoundTrip, RandomSpritesInEveryModeAndLayout)
         }
         ExpectRoundTrip(s, TSHPFormat::TD, what + ", TD");
     }
-}
-
-TEST(RoundTrip, CanvasOver64KInTD)
-{
-    std::mt19937 rng(99);
-    TSHP s;
-    MakeRandomSprite(s, rng, 400, 200, 3);
-    std::memcpy(s.Frames[1].Data.get() + 70000, s.Frames[1].Data.get() + 1000, 5000);
-    s.UpdateFrameBounds(1);
-    ExpectRoundTrip(s, TSHPFormat::TD, "400 x 200");
 }
 
 TEST(RoundTrip, PaletteTrailerInBothLayouts)

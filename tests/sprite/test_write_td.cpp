@@ -7,32 +7,36 @@ using namespace writetest;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 void ExpectLCWRoundTrip(const Bytes& input, const char* what)
 {
     const Bytes encoded = TSHP::EncodeFormat80(input);
-    const auto decoded = StrictLCW(encoded, input.size());
-    ASSERT_TRUE(decoded.has_value()) << what;
-    EXPECT_EQ(*decoded, input) << what;
+    Bytes decoded(input.size(), 0xEE);
+    EXPECT_EQ(TSHP::DecodeFormat80(encoded, decoded), input.size()) << what;
+    EXPECT_EQ(decoded, input) << what;
+    EXPECT_EQ(encoded.back(), 0x80) << what;
 }
 
+// After the end command the reader leaves 0; a decoder that works on a copy of the reference
+// leaves the reference there. Both must see the frame.
 void ExpectXORRoundTrip(const Bytes& input, const Bytes& reference, const char* what)
 {
     const Bytes encoded = TSHP::EncodeFormat40(input, reference.data());
     for (bool rest : {false, true}) {
-        const auto decoded = StrictXOR(encoded, reference.data(), input.size(), rest);
-        ASSERT_TRUE(decoded.has_value()) << what;
-        EXPECT_EQ(*decoded, input) << what << (rest ? ", rest from the reference" : ", rest 0");
+        Bytes decoded = rest ? reference : Bytes(input.size(), 0);
+        TSHP::DecodeFormat40(encoded, reference.data(), decoded);
+        EXPECT_EQ(decoded, input) << what << (rest ? ", rest from the reference" : ", rest 0");
     }
+    EXPECT_EQ(Bytes(encoded.end() - 3, encoded.end()), (Bytes{0x80, 0, 0})) << what;
 }
 
-// Every frame of a sprite whose canvas is its whole Data (or 0 without Data).
-void ExpectSameFrames(const TSHP& s, const std::vector<Bytes>& frames)
+void ExpectLoadsBack(const TSHP& s, const Bytes& file)
 {
-    ASSERT_EQ(frames.size(), s.Frames.size());
+    TSHP loaded;
+    loaded.LoadFromMemory(file);
+    ASSERT_EQ(loaded.Format, TSHPFormat::TD);
+    ASSERT_EQ(loaded.FrameCount(), s.FrameCount());
     for (int i = 0; i < s.FrameCount(); ++i)
-        ASSERT_EQ(frames[size_t(i)], Canvas(s, i)) << "frame " << i;
+        ASSERT_EQ(Canvas(loaded, i), Canvas(s, i)) << "frame " << i;
 }
 
 } // namespace
@@ -42,72 +46,58 @@ TEST(LCWEncoder, SmallInputsExactly)
     EXPECT_EQ(TSHP::EncodeFormat80(Bytes{5, 6}), (Bytes{0x82, 5, 6, 0x80}));
     EXPECT_EQ(TSHP::EncodeFormat80(Bytes(576, 0)), (Bytes{0xFE, 0x40, 0x02, 0, 0x80}));
     EXPECT_EQ(TSHP::EncodeFormat80(Bytes{7, 7, 7}), (Bytes{0xFE, 3, 0, 7, 0x80}));
-    // a literal pair, then a relative copy of 8 from 2 back: 1 2 1 2 1 2 1 2 1 2
+    // two literals, then 8 bytes copied from 2 back: 1 2 1 2 1 2 1 2 1 2
     EXPECT_EQ(TSHP::EncodeFormat80(Bytes{1, 2, 1, 2, 1, 2, 1, 2, 1, 2}), (Bytes{0x82, 1, 2, 0x50, 2, 0x80}));
 }
 
 TEST(LCWEncoder, DecodesBackStrictly)
 {
     std::mt19937 rng(7);
-    Bytes noise(5000);
+    Bytes noise(5000), few(20000), runs;
     for (uint8_t& b : noise)
         b = uint8_t(rng());
-    ExpectLCWRoundTrip(noise, "noise");
-    Bytes few(20000);
     for (uint8_t& b : few)
         b = uint8_t(rng() % 3);
-    ExpectLCWRoundTrip(few, "three values");
-    Bytes runs;
     for (int k = 0; k < 400; ++k)
         runs.insert(runs.end(), size_t(rng() % 300), uint8_t(rng() % 4));
+    ExpectLCWRoundTrip(noise, "noise");
+    ExpectLCWRoundTrip(few, "three values");
     ExpectLCWRoundTrip(runs, "runs");
     ExpectLCWRoundTrip(Bytes(200000, 9), "a fill longer than 65535");
     ExpectLCWRoundTrip(Bytes{1}, "one byte");
-}
 
-TEST(LCWEncoder, CanvasBeyond64KUsesReachableCopies)
-{
-    // The same stretch of random bytes at 1000, 70000 and 140000: the copy at 70000 can come
-    // from the start, the one at 140000 only from 4095 bytes back or as literals.
-    std::mt19937 rng(3);
-    Bytes canvas(150000, 0);
-    Bytes stretch(3000);
+    // The same random stretch at 1000, 70000 and 140000: absolute copies reach only the first
+    // 65536 bytes, relative ones 4095 bytes back.
+    Bytes canvas(150000, 0), stretch(3000);
     for (uint8_t& b : stretch)
         b = uint8_t(rng());
-    for (size_t at : {size_t(1000), size_t(70000), size_t(140000)})
+    for (size_t at : {1000, 70000, 140000})
         std::copy(stretch.begin(), stretch.end(), canvas.begin() + std::ptrdiff_t(at));
-    for (size_t at = 100000; at < 110000; at += 5)
-        canvas[at] = uint8_t(rng() % 4);
     ExpectLCWRoundTrip(canvas, "150000 bytes");
-    EXPECT_LT(TSHP::EncodeFormat80(canvas).size(), 3000u * 2 + 3000u);
+    EXPECT_LT(TSHP::EncodeFormat80(canvas).size(), 3 * 3000u);
 }
 
-TEST(XOREncoder, SmallInputsExactly)
+TEST(XOREncoder, EncodesAndDecodesBack)
 {
-    const Bytes ref = {1, 2, 3, 4};
+    const Bytes ref = {1, 2, 3, 4}, zeros(6, 0);
     EXPECT_EQ(TSHP::EncodeFormat40(Bytes{1, 7, 6, 0}, ref.data()), (Bytes{0x81, 0x03, 5, 5, 4, 0x80, 0, 0}));
     EXPECT_EQ(TSHP::EncodeFormat40(ref, ref.data()), (Bytes{0x84, 0x80, 0, 0}));
-    const Bytes zeros(6, 0);
     EXPECT_EQ(TSHP::EncodeFormat40(zeros, zeros.data()), (Bytes{0x80, 0, 0})) << "nothing to write";
     EXPECT_EQ(TSHP::EncodeFormat40(Bytes{3, 0, 0}, zeros.data()), (Bytes{0x01, 3, 0x80, 0, 0}));
-}
 
-TEST(XOREncoder, DecodesBackWithEitherRest)
-{
     std::mt19937 rng(11);
-    Bytes a(70000), b(70000);
+    Bytes a(70000), b(70000), literals(40000);
     for (size_t k = 0; k < a.size(); ++k) {
         a[k] = k % 1000 < 400 ? 0 : uint8_t(rng() % 5);
         b[k] = rng() % 7 == 0 ? uint8_t(rng()) : a[k];
     }
     std::fill(b.begin() + 20000, b.begin() + 40000, 0x33); // a long xor fill
-    std::fill(b.end() - 500, b.end(), 0);                  // a tail that differs, then ends in 0
+    std::fill(b.end() - 500, b.end(), 0);                  // changed, then 0 to the end
+    for (uint8_t& v : literals)
+        v = uint8_t(1 + rng() % 255);
     ExpectXORRoundTrip(b, a, "mixed");
     ExpectXORRoundTrip(a, a, "identical");
     ExpectXORRoundTrip(a, Bytes(a.size(), 0), "from nothing");
-    Bytes literals(40000);
-    for (uint8_t& v : literals)
-        v = uint8_t(1 + rng() % 255);
     ExpectXORRoundTrip(literals, Bytes(literals.size(), 0), "long literals");
 }
 
@@ -115,7 +105,6 @@ TEST(WriteTD, SmallFileExactly)
 {
     TSHP s;
     s.AddFrames(3, 4, 2);
-    s.Format = TSHPFormat::TD;
     std::memcpy(s.Frames[0].Data.get(), Bytes{1, 2, 3, 4, 5, 6, 7, 8}.data(), 8);
     std::memcpy(s.Frames[1].Data.get(), Bytes{1, 2, 3, 4, 5, 6, 9, 9}.data(), 8);
     std::memcpy(s.Frames[2].Data.get(), Bytes{1, 2, 3, 4, 5, 6, 9, 10}.data(), 8);
@@ -132,33 +121,9 @@ TEST(WriteTD, SmallFileExactly)
     EXPECT_EQ(s.SaveToMemory(TSHPFormat::TD), expected);
 }
 
-TEST(WriteTD, TableEndsWithFileSizeAndZero)
-{
-    std::mt19937 rng(5);
-    TSHP s;
-    MakeRandomSprite(s, rng, 37, 23, 40);
-    for (bool trailer : {false, true}) {
-        s.SavePalette = trailer;
-        const Bytes file = s.SaveToMemory(TSHPFormat::TD);
-        const std::vector<TDEntry> table = TDTable(file);
-        EXPECT_EQ(table[40].Offset, file.size());
-        EXPECT_EQ(table[40].Format, 0);
-        EXPECT_EQ(table[41].Offset, 0u);
-        EXPECT_EQ(Get24(file.data() + 14 + 8 * 41 + 4), 0u);
-        EXPECT_EQ(file[14 + 8 * 41 + 7], 0);
-        const auto frames = StrictTDFrames(file);
-        ASSERT_TRUE(frames.has_value());
-        ExpectSameFrames(s, *frames);
-        if (trailer) {
-            EXPECT_EQ(Bytes(file.end() - 6, file.end()), (Bytes{0, 'E', 'X', 'T', 'R', 'A'}));
-        }
-    }
-}
-
 TEST(WriteTD, KeyFramesAtLeastEveryInterval)
 {
-    // Frames that each differ a little from the one before: deltas are always smaller.
-    TSHP s;
+    TSHP s; // each frame differs a little from the one before: deltas are always smaller
     s.AddFrames(50, 40, 30);
     for (int i = 0; i < 50; ++i) {
         uint8_t* d = s.Frames[size_t(i)].Data.get();
@@ -172,22 +137,16 @@ TEST(WriteTD, KeyFramesAtLeastEveryInterval)
         const std::vector<TDEntry> table = TDTable(file);
         int lastKey = -1, keys = 0;
         for (int f = 0; f < 50; ++f) {
-            if (table[size_t(f)].Format == 0x80) {
-                lastKey = f;
-                ++keys;
-            }
+            if (table[size_t(f)].Format == 0x80)
+                lastKey = f, ++keys;
             ASSERT_LT(f - lastKey, std::max(interval, 1)) << "interval " << interval << ", frame " << f;
         }
-        if (interval > 1) {
-            EXPECT_LT(keys, 50);
-        }
-        const auto frames = StrictTDFrames(file, interval % 2 == 0);
-        ASSERT_TRUE(frames.has_value()) << interval;
-        ExpectSameFrames(s, *frames);
+        EXPECT_EQ(keys, interval <= 1 ? 50 : (49 / interval) + 1) << interval;
+        ExpectLoadsBack(s, file);
     }
 }
 
-TEST(WriteTD, DeltaChainsStartFromAKeyDelta)
+TEST(WriteTD, DeltaChainsAsRealFilesHaveThem)
 {
     std::mt19937 rng(8);
     TSHP s;
@@ -199,16 +158,14 @@ TEST(WriteTD, DeltaChainsStartFromAKeyDelta)
         const TDEntry& e = table[f];
         if (e.Format == 0x80) {
             ++kinds[0];
-            EXPECT_EQ(e.Reference, 0u);
-            EXPECT_EQ(e.Tag, 0);
+            EXPECT_TRUE(e.Reference == 0 && e.Tag == 0) << f;
         } else if (e.Format == 0x40) {
             ++kinds[1];
             chainStart = int(f);
             EXPECT_EQ(e.Tag, 0x80);
-            bool keyFound = false;
-            for (size_t k = 0; k < f; ++k)
-                keyFound |= table[k].Offset == e.Reference && table[k].Format == 0x80;
-            EXPECT_TRUE(keyFound) << f;
+            EXPECT_TRUE(std::any_of(table.begin(), table.begin() + std::ptrdiff_t(f),
+                                    [&](const TDEntry& k) { return k.Offset == e.Reference && k.Format == 0x80; }))
+                << "frame " << f << " refers to a key frame";
         } else {
             ++kinds[2];
             ASSERT_EQ(e.Format, 0x20);
@@ -217,12 +174,8 @@ TEST(WriteTD, DeltaChainsStartFromAKeyDelta)
             EXPECT_EQ(e.Tag, 0x48);
         }
     }
-    EXPECT_GT(kinds[0], 0);
-    EXPECT_GT(kinds[1], 0);
-    EXPECT_GT(kinds[2], 0);
-    const auto frames = StrictTDFrames(file, true);
-    ASSERT_TRUE(frames.has_value());
-    ExpectSameFrames(s, *frames);
+    EXPECT_TRUE(kinds[0] > 0 && kinds[1] > 0 && kinds[2] > 0);
+    ExpectLoadsBack(s, file);
 }
 
 TEST(WriteTD, RectanglesAndMissingDataBecomeCanvases)
@@ -231,18 +184,17 @@ TEST(WriteTD, RectanglesAndMissingDataBecomeCanvases)
     s.AddFrames(3, 5, 4);
     s.Frames[0].Data[7] = 9;
     s.Frames[0].Data[19] = 3; // outside the rectangle set below: not part of the frame
-    s.Frames[0].X = 1;
-    s.Frames[0].Y = 1;
+    s.Frames[0].X = s.Frames[0].Y = 1;
     s.Frames[0].CX = s.Frames[0].CY = 2;
     s.Frames[1].Data.reset();
     s.Frames[2].CX = 0;
-    const auto frames = StrictTDFrames(s.SaveToMemory(TSHPFormat::TD));
-    ASSERT_TRUE(frames.has_value());
+    TSHP loaded;
+    loaded.LoadFromMemory(s.SaveToMemory(TSHPFormat::TD));
     Bytes first(20, 0);
     first[7] = 9;
-    EXPECT_EQ((*frames)[0], first);
-    EXPECT_EQ((*frames)[1], Bytes(20, 0));
-    EXPECT_EQ((*frames)[2], Bytes(20, 0));
+    EXPECT_EQ(Canvas(loaded, 0), first);
+    EXPECT_EQ(Canvas(loaded, 1), Bytes(20, 0));
+    EXPECT_EQ(Canvas(loaded, 2), Bytes(20, 0));
 }
 
 TEST(WriteTD, RefusesWhatTheLayoutCannotHold)
@@ -254,8 +206,7 @@ TEST(WriteTD, RefusesWhatTheLayoutCannotHold)
 
     if (Sanitized)
         GTEST_SKIP() << "17 MB through the encoders";
-    // 17 MB of noise: the 24-bit offsets cannot reach its end.
-    TSHP noise;
+    TSHP noise; // 17 MB that do not compress: the 24-bit offsets cannot reach its end
     noise.AddFrames(260, 256, 256);
     noise.TDKeyFrameInterval = 1;
     uint64_t state = 1;
@@ -271,5 +222,4 @@ TEST(WriteTD, RefusesWhatTheLayoutCannotHold)
     } catch (const SHPError& e) {
         EXPECT_NE(std::string(e.what()).find("16 MiB"), std::string::npos) << e.what();
     }
-    EXPECT_FALSE(noise.IsSaved);
 }
