@@ -1,8 +1,9 @@
 // The TD/RA1 layout writer and its two frame encoders: LCW (key frames) and XOR delta.
 //
-// Both encoders parse optimally: a forward pass computes the cheapest command sequence that
-// reaches every position of the canvas (literal runs through a sliding-window minimum, copies
-// found through hash chains, fills and skips from run lengths), then the sequence is read back
+// Both encoders choose their commands by a shortest-path pass: it computes the cheapest command
+// sequence that reaches every position of the canvas (literal runs through a sliding-window
+// minimum, fills and skips from run lengths, LCW copies found through bounded hash-chain
+// searches, so LCW is close to but not always at the optimum), then the sequence is read back
 // from the end.
 #include "SHP.h"
 #include "SHPWriteShared.h"
