@@ -102,9 +102,10 @@ void LoadSchemeLibrary()
         std::rethrow_exception(bcsError);
 }
 
-void ReadDefaultBCS(const std::string& path)
+void ReadDefaultBCS(const std::string& path) { ReadDefaultBCSBytes(ReadWholeFile(path)); }
+
+void ReadDefaultBCSBytes(std::span<const uint8_t> file)
 {
-    const std::vector<uint8_t> file = ReadWholeFile(path);
     if (file.size() < 2)
         return;
     const size_t count = ReadWord(file.data());

@@ -5,6 +5,8 @@
 #include "Types.h"
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,8 @@ void LoadSchemeLibrary();
 // Appends the schemes of a default.bcs file (the records read completely, when cut short).
 // Throws FileError when the file cannot be opened.
 void ReadDefaultBCS(const std::string& path);
+// The same from the bytes of a default.bcs file already in memory.
+void ReadDefaultBCSBytes(std::span<const uint8_t> file);
 // Appends the schemes of every .cscheme file in folder and its sub-folders, depth first.
 void ScanSchemeFolder(const std::string& folder);
 // One .cscheme file; a file that cannot be read gives a scheme with every default.

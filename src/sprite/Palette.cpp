@@ -67,9 +67,13 @@ const std::array<std::array<const char*, TheatreCount>, GameCount> TheatrePalett
 
 void LoadPaletteFile(const std::string& path, TPalette& dest)
 {
-    const std::vector<uint8_t> bytes = ReadFileHead(path, PaletteFileBytes);
+    PaletteFromFileBytes(ReadFileHead(path, PaletteFileBytes), dest);
+}
+
+void PaletteFromFileBytes(std::span<const uint8_t> bytes, TPalette& dest)
+{
     uint8_t raw[PaletteFileBytes] = {};
-    std::memcpy(raw, bytes.data(), bytes.size());
+    std::memcpy(raw, bytes.data(), std::min(bytes.size(), PaletteFileBytes));
     for (size_t i = 0; i < dest.size(); ++i)
         dest[i] = MakeColour(uint8_t(raw[3 * i] * 4), uint8_t(raw[3 * i + 1] * 4), uint8_t(raw[3 * i + 2] * 4));
 }

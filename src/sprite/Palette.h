@@ -5,6 +5,8 @@
 #include "Types.h"
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace vantrel {
@@ -13,6 +15,8 @@ namespace vantrel {
 // (each 6-bit value times 4, kept in 8 bits). Entries the file does not hold are black.
 // Throws FileError when the file cannot be opened; dest is then unchanged.
 void LoadPaletteFile(const std::string& path, TPalette& dest);
+// The same conversion of the bytes of a .pal file already in memory (the first 768 count).
+void PaletteFromFileBytes(std::span<const uint8_t> bytes, TPalette& dest);
 
 // Entry i is grey i: the palette view's palette while no sprite is loaded.
 const TPalette& GreyPalette();

@@ -162,7 +162,8 @@ bool TSHP::LoadTS(std::span<const uint8_t> file)
     uint64_t framesWithData = 0;
     for (int i = 0; i < frames; ++i)
         framesWithData += HasFrameData(ReadTSFrameHeader(file, size_t(headerIndex(i))), file.size());
-    CheckCanvasBudget(framesWithData, file.size());
+    // Drawing any frame, even an empty one, takes a canvas of caches: count one at least.
+    CheckCanvasBudget(std::max<uint64_t>(framesWithData, 1), file.size());
 
     Frames = std::vector<TSHPFrame>(size_t(frames));
     const size_t canvas = size_t(Width) * size_t(Height);
