@@ -281,3 +281,19 @@ TEST_F(DefaultData, GeneratorWritesTheSameBytesAndLeavesTheUsersFilesAlone)
     std::filesystem::remove_all(root);
 }
 #endif
+
+#ifdef VANTREL_CLI_PATH
+TEST_F(DefaultData, CommandLineToolRendersEverySampleWithItsDefaultPalette)
+{
+    const std::filesystem::path out = std::filesystem::temp_directory_path() / "vantrel-dataset-render.png";
+    for (const TSample& s : Samples) {
+        std::filesystem::remove(out);
+        const std::string command = std::string("\"") + VANTREL_CLI_PATH + "\" render \"" +
+                                    DataPath(std::string("SHPs/") + s.File) + "\" -o \"" + out.string() + "\"";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        const QImage image(QString::fromStdString(out.string()));
+        EXPECT_EQ(image.size(), QSize(s.Width, s.Height)) << s.File;
+    }
+    std::filesystem::remove(out);
+}
+#endif
