@@ -1,5 +1,8 @@
 #include "cli_harness.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 
@@ -219,7 +222,7 @@ std::vector<std::vector<uint8_t>> LoadFrames(const std::string& path, int* width
     return frames;
 }
 
-// --- JSON ------------------------------------------------------------------------------------------
+// --- JSON (read with Qt's strict parser) ------------------------------------------------------------------------------------------
 
 const Json& Json::operator[](const std::string& key) const
 {
@@ -231,163 +234,51 @@ const Json& Json::operator[](const std::string& key) const
 
 namespace {
 
-class JsonReader {
-public:
-    explicit JsonReader(const std::string& t) : Text(t) {}
-
-    Json Document()
-    {
-        Json v = Value();
-        Blanks();
-        if (At != Text.size())
-            Fail("text after the value");
-        return v;
+Json FromQt(const QJsonValue& v)
+{
+    Json j;
+    switch (v.type()) {
+    case QJsonValue::Bool:
+        j.Type = Json::Bool;
+        j.BoolValue = v.toBool();
+        break;
+    case QJsonValue::Double:
+        j.Type = Json::Number;
+        j.NumberValue = v.toDouble();
+        break;
+    case QJsonValue::String:
+        j.Type = Json::String;
+        j.StringValue = v.toString().toStdString();
+        break;
+    case QJsonValue::Array:
+        j.Type = Json::Array;
+        for (const QJsonValue& item : v.toArray())
+            j.Items.push_back(FromQt(item));
+        break;
+    case QJsonValue::Object: {
+        j.Type = Json::Object;
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            j.Members[it.key().toStdString()] = FromQt(it.value());
+        break;
     }
-
-private:
-    const std::string& Text;
-    size_t At = 0;
-
-    [[noreturn]] void Fail(const std::string& why) { throw std::runtime_error("JSON: " + why + " at " + std::to_string(At)); }
-    void Blanks()
-    {
-        while (At < Text.size() && (Text[At] == ' ' || Text[At] == '\t' || Text[At] == '\n' || Text[At] == '\r'))
-            ++At;
+    default:
+        break;
     }
-    bool Take(char c)
-    {
-        Blanks();
-        if (At < Text.size() && Text[At] == c) {
-            ++At;
-            return true;
-        }
-        return false;
-    }
-    void Expect(char c)
-    {
-        if (!Take(c))
-            Fail(std::string("expected ") + c);
-    }
-    bool Word(const char* w)
-    {
-        const std::string s(w);
-        if (Text.compare(At, s.size(), s) != 0)
-            return false;
-        At += s.size();
-        return true;
-    }
-
-    Json Value()
-    {
-        Blanks();
-        if (At >= Text.size())
-            Fail("unexpected end");
-        Json v;
-        const char c = Text[At];
-        if (c == '{') {
-            v.Type = Json::Object;
-            ++At;
-            if (Take('}'))
-                return v;
-            do {
-                Blanks();
-                const std::string key = StringValue();
-                Expect(':');
-                if (v.Members.count(key))
-                    Fail("duplicate key " + key);
-                v.Members[key] = Value();
-            } while (Take(','));
-            Expect('}');
-        } else if (c == '[') {
-            v.Type = Json::Array;
-            ++At;
-            if (Take(']'))
-                return v;
-            do
-                v.Items.push_back(Value());
-            while (Take(','));
-            Expect(']');
-        } else if (c == '"') {
-            v.Type = Json::String;
-            v.StringValue = StringValue();
-        } else if (Word("true")) {
-            v.Type = Json::Bool;
-            v.BoolValue = true;
-        } else if (Word("false")) {
-            v.Type = Json::Bool;
-        } else if (Word("null")) {
-            v.Type = Json::Null;
-        } else
-            v = NumberValue();
-        return v;
-    }
-
-    Json NumberValue()
-    {
-        const size_t start = At;
-        if (At < Text.size() && Text[At] == '-')
-            ++At;
-        const size_t digits = At;
-        while (At < Text.size() && isdigit(uint8_t(Text[At])))
-            ++At;
-        if (At == digits || (Text[digits] == '0' && At - digits > 1))
-            Fail("malformed number");
-        Json v;
-        v.Type = Json::Number;
-        v.NumberValue = std::stod(Text.substr(start, At - start));
-        return v;
-    }
-
-    std::string StringValue()
-    {
-        if (At >= Text.size() || Text[At] != '"')
-            Fail("expected a string");
-        ++At;
-        std::string out;
-        while (true) {
-            if (At >= Text.size())
-                Fail("unterminated string");
-            const uint8_t c = uint8_t(Text[At++]);
-            if (c == '"')
-                return out;
-            if (c < 0x20)
-                Fail("control character in a string");
-            if (c != '\\') {
-                out += char(c);
-                continue;
-            }
-            if (At >= Text.size())
-                Fail("unterminated escape");
-            const char e = Text[At++];
-            switch (e) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'u': {
-                if (At + 4 > Text.size())
-                    Fail("short \\u escape");
-                const unsigned code = unsigned(std::stoul(Text.substr(At, 4), nullptr, 16));
-                At += 4;
-                if (code >= 0x80)
-                    Fail("this reader takes \\u escapes below 0x80 only");
-                out += char(code);
-                break;
-            }
-            default:
-                Fail("unknown escape");
-            }
-        }
-    }
-};
+    return j;
+}
 
 } // namespace
 
-Json ParseJson(const std::string& text) { return JsonReader(text).Document(); }
+Json ParseJson(const std::string& text)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    if (error.error != QJsonParseError::NoError)
+        throw std::runtime_error("JSON: " + error.errorString().toStdString() + " at " + std::to_string(error.offset));
+    return FromQt(doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(doc.array()));
+}
+
 
 std::vector<std::string> Lines(const std::string& text)
 {

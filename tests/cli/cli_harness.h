@@ -1,5 +1,5 @@
 // Helpers of the command-line tests: running vantrel-cli as a user would, temporary folders,
-// small SHP, palette and picture files built byte by byte, and a tiny JSON reader.
+// small SHP, palette and picture files built byte by byte, and JSON read into plain values.
 #pragma once
 
 #include "sprite/SHP.h"
@@ -70,7 +70,7 @@ std::vector<uint8_t> MakeBmp24(int width, int height, uint8_t r, uint8_t g, uint
 // all 0), for comparing files frame by frame.
 std::vector<std::vector<uint8_t>> LoadFrames(const std::string& path, int* width = nullptr, int* height = nullptr);
 
-// --- a tiny JSON reader --------------------------------------------------------------------------
+// --- JSON --------------------------------------------------------------------------
 
 struct Json {
     enum Kind { Null, Bool, Number, String, Array, Object } Type = Null;
@@ -83,7 +83,7 @@ struct Json {
     const Json& operator[](const std::string& key) const;
     const Json& operator[](size_t i) const { return Items.at(i); }
 };
-// Parses one JSON text strictly; throws std::runtime_error on anything malformed.
+// Parses one JSON object or array strictly; throws std::runtime_error on anything malformed.
 Json ParseJson(const std::string& text);
 
 std::vector<std::string> Lines(const std::string& text);
