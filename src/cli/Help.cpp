@@ -251,7 +251,7 @@ std::string ToolHelp()
         name.resize(18, ' ');
         text += name + c.Summary + "\n";
     }
-    text += "  help [COMMAND]    show this help, or the help of a command\n"
+    text += "  help [COMMAND]  show this help, or the help of a command\n"
             "\nRun 'vantrel-cli help COMMAND' or 'vantrel-cli COMMAND --help' for a command's\n"
             "arguments and options.\n\n"
             "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"
