@@ -104,16 +104,19 @@ public:
     void LoadFromMemory(std::span<const uint8_t> file);
     bool LoadTS(std::span<const uint8_t> file);
     void ReadPaletteTrailer(std::span<const uint8_t> tail);
-    // Decode one frame's data (starting at source) into the frame's Data, which the caller has
-    // filled or will fill outside the frame's rectangle. Both end quietly at the end of source.
+    // Decode one frame's data (starting at source) into the frame's Data, writing every byte of
+    // the canvas: 0 outside the rectangle (cut to the canvas) and wherever the data end early.
+    // Both end quietly at the end of source; rows are cut at the rectangle's right edge.
     void DecodeTSCompressed(TSHPFrame& frame, std::span<const uint8_t> source) const;
     void DecodeTSRaw(TSHPFrame& frame, std::span<const uint8_t> source) const;
     bool LoadTD(std::span<const uint8_t> file);
     // reference: -1 for LCW, else the index of the frame the XOR delta applies to.
     void DecodeTDFrame(TSHPFrame& frame, int reference, std::span<const uint8_t> source);
-    // LCW: returns the number of bytes written, never more than output.size().
+    // LCW and XOR delta (against reference, the same size as output) decoders: they return the
+    // number n of bytes decoded, never more than output.size(), and stop quietly at the end of
+    // the input or at a command whose source lies outside the input or the decoded bytes. Bytes
+    // of output past n may have been overwritten: DecodeTDFrame sets them to 0.
     static size_t DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output);
-    // XOR delta against reference (same size as output): returns the number of bytes written.
     static size_t DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output);
     // The highest frame index below before whose table entry has the data offset, or -1.
     int FindFrameByOffset(uint32_t offset, int before) const;

@@ -18,6 +18,18 @@ constexpr uint8_t FormatLCW = 0x80;
 constexpr uint8_t FormatXORKey = 0x40;
 constexpr uint8_t FormatXORPrevious = 0x20;
 
+constexpr size_t Block = 16;
+
+size_t RoundToBlocks(size_t n) { return (n + Block - 1) / Block * Block; }
+
+// Copies whole 16-byte blocks covering n bytes; the caller makes sure that both the source and
+// the destination hold that many bytes and that the bytes past n are written again later.
+void CopyBlocks(uint8_t* dst, const uint8_t* src, size_t n)
+{
+    for (size_t k = 0; k < n; k += Block)
+        std::memcpy(dst + k, src + k, Block);
+}
+
 // Copies n bytes to dst from src, which lies before dst in the same buffer, with the effect of a
 // byte-by-byte copy: when they overlap the bytes between src and dst repeat.
 uint8_t* CopyFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
@@ -37,16 +49,58 @@ uint8_t* CopyFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
     return dst + n;
 }
 
-void XorCopy(uint8_t* out, const uint8_t* ref, const uint8_t* in, size_t n)
+// CopyFromOutput for short copies: whole blocks when the source lies entirely in what was
+// written and the output has room for them (the bytes they store past n are written again by
+// the following commands or by the zeroing of what the frame leaves unwritten).
+uint8_t* CopyShortFromOutput(uint8_t* dst, const uint8_t* src, size_t n, size_t room)
 {
-    for (size_t k = 0; k < n; ++k)
+    const size_t blocks = RoundToBlocks(n);
+    if (src + blocks <= dst && blocks <= room) {
+        CopyBlocks(dst, src, n);
+        return dst + n;
+    }
+    return CopyFromOutput(dst, src, n);
+}
+
+// The XOR loops work on 8-byte words. Where limit (>= n) leaves room for a last whole word, it
+// is used instead of a byte loop: the bytes it reads past n lie inside the buffers and the bytes
+// it writes past n are written again by the following commands or by the final zeroing.
+size_t WordEnd(size_t n, size_t limit) { return (n + 7) / 8 * 8 <= limit ? n : n / 8 * 8; }
+
+void XorCopy(uint8_t* out, const uint8_t* ref, const uint8_t* in, size_t n, size_t limit)
+{
+    size_t k = 0;
+    for (const size_t end = WordEnd(n, limit); k < end; k += 8) {
+        uint64_t a, b;
+        std::memcpy(&a, ref + k, 8);
+        std::memcpy(&b, in + k, 8);
+        a ^= b;
+        std::memcpy(out + k, &a, 8);
+    }
+    for (; k < n; ++k)
         out[k] = ref[k] ^ in[k];
 }
 
-void XorFill(uint8_t* out, const uint8_t* ref, uint8_t value, size_t n)
+void XorFill(uint8_t* out, const uint8_t* ref, uint8_t value, size_t n, size_t limit)
 {
-    for (size_t k = 0; k < n; ++k)
+    const uint64_t pattern = value * 0x0101010101010101ull;
+    size_t k = 0;
+    for (const size_t end = WordEnd(n, limit); k < end; k += 8) {
+        uint64_t a;
+        std::memcpy(&a, ref + k, 8);
+        a ^= pattern;
+        std::memcpy(out + k, &a, 8);
+    }
+    for (; k < n; ++k)
         out[k] = ref[k] ^ value;
+}
+
+void CopyReference(uint8_t* out, const uint8_t* ref, size_t n, size_t limit)
+{
+    if (RoundToBlocks(n) <= limit)
+        CopyBlocks(out, ref, n);
+    else
+        std::memcpy(out, ref, n);
 }
 
 // Clears TDFrameOffsets when loading ends, whichever way it ends.
@@ -89,7 +143,8 @@ bool TSHP::LoadTD(std::span<const uint8_t> file)
     TDFrameOffsets.resize(size_t(frames));
     for (int f = 0; f < frames; ++f)
         TDFrameOffsets[size_t(f)] = {ReadU24(table + size_t(f) * TDEntrySize), f};
-    std::sort(TDFrameOffsets.begin(), TDFrameOffsets.end());
+    if (!std::is_sorted(TDFrameOffsets.begin(), TDFrameOffsets.end()))
+        std::sort(TDFrameOffsets.begin(), TDFrameOffsets.end());
 
     Frames = std::vector<TSHPFrame>(size_t(frames));
     const size_t canvas = size_t(Width) * size_t(Height);
@@ -153,12 +208,18 @@ size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> o
             const size_t distance = size_t(c & 0x0F) << 8 | *in++;
             if (distance == 0 || distance > done)
                 break;
-            out = CopyFromOutput(out, out - distance, std::min<size_t>((c >> 4) + 3, room));
+            out = CopyShortFromOutput(out, out - distance, std::min<size_t>((c >> 4) + 3, room), room);
         } else if (c == 0x80) {
             break;
         } else if (c < 0xC0) {
             // Copy 1 to 63 bytes from the input.
             const size_t n = c & 0x3F;
+            if (RoundToBlocks(n) <= std::min(size_t(inEnd - in), room)) {
+                CopyBlocks(out, in, n);
+                out += n;
+                in += n;
+                continue;
+            }
             const size_t have = std::min({n, size_t(inEnd - in), room});
             std::memcpy(out, in, have);
             out += have;
@@ -173,7 +234,7 @@ size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> o
             in += 2;
             if (position >= done)
                 break;
-            out = CopyFromOutput(out, base + position, std::min<size_t>((c & 0x3F) + 3, room));
+            out = CopyShortFromOutput(out, base + position, std::min<size_t>((c & 0x3F) + 3, room), room);
         } else if (c == 0xFE) {
             // Fill.
             if (inEnd - in < 3)
@@ -208,22 +269,25 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     uint8_t* const outEnd = base + output.size();
     const uint8_t* ref = reference;
     auto xorInput = [&](size_t n) {
-        const size_t have = std::min({n, size_t(inEnd - in), size_t(outEnd - out)});
-        XorCopy(out, ref, in, have);
+        const size_t room = size_t(outEnd - out);
+        const size_t have = std::min({n, size_t(inEnd - in), room});
+        XorCopy(out, ref, in, have, std::min(room, size_t(inEnd - in)));
         out += have;
         ref += have;
         in += have;
         return have == n || out == outEnd;
     };
     auto xorValue = [&](uint8_t value, size_t n) {
-        n = std::min(n, size_t(outEnd - out));
-        XorFill(out, ref, value, n);
+        const size_t room = size_t(outEnd - out);
+        n = std::min(n, room);
+        XorFill(out, ref, value, n, room);
         out += n;
         ref += n;
     };
     auto copyReference = [&](size_t n) {
-        n = std::min(n, size_t(outEnd - out));
-        std::memcpy(out, ref, n);
+        const size_t room = size_t(outEnd - out);
+        n = std::min(n, room);
+        CopyReference(out, ref, n, room);
         out += n;
         ref += n;
     };

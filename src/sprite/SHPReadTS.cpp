@@ -3,6 +3,7 @@
 #include "SHPReadUtil.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <istream>
 
@@ -44,11 +45,54 @@ TTSFrameHeader ReadTSFrameHeader(std::span<const uint8_t> file, size_t i)
 // A frame has data when its offset is non-zero and lies inside the file.
 bool HasFrameData(const TTSFrameHeader& h, size_t fileSize) { return h.DataOffset != 0 && h.DataOffset < fileSize; }
 
-// Decodes the items of one encoded row into [out, rowEnd); pixels and runs past rowEnd are cut
-// off. Returns the end of what was written.
-uint8_t* DecodeTSRow(const uint8_t* in, const uint8_t* inEnd, uint8_t* out, uint8_t* const rowEnd)
+// Sets [out, out + n) to 0, where room >= n bytes are left in the row. Where the row leaves
+// space, whole 16-byte blocks are stored, which may reach ahead into bytes the row's following
+// items (or the zeroing of its remainder) write again.
+void ZeroRun(uint8_t* out, size_t n, size_t room)
 {
+    const size_t blocks = (n + 15) / 16;
+    if (blocks * 16 > room) {
+        std::memset(out, 0, n);
+        return;
+    }
+    const uint64_t zero[2] = {};
+    for (size_t k = 0; k < blocks; ++k)
+        std::memcpy(out + 16 * k, zero, 16);
+}
+
+// Decodes the items of one encoded row, [in, inEnd), into [out, rowEnd); pixels and runs past
+// rowEnd are cut off. Returns the end of what was written. Where at least 9 bytes of the source
+// (srcEnd) and 8 of the row are left, 8 input bytes are looked at and stored at once: the pixels
+// before their first 0 byte are kept, the bytes stored after them are written again by the
+// following items (or by the zeroing of the row's remainder).
+uint8_t* DecodeTSRow(const uint8_t* in, const uint8_t* const inEnd, const uint8_t* const srcEnd, uint8_t* out,
+                     uint8_t* const rowEnd)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ull;
+    constexpr uint64_t Highs = 0x8080808080808080ull;
     while (in < inEnd && out < rowEnd) {
+        const size_t room = size_t(rowEnd - out);
+        if (srcEnd - in >= 9 && room >= 8) {
+            uint64_t word;
+            std::memcpy(&word, in, 8);
+            std::memcpy(out, &word, 8);
+            const uint64_t zeros = (word - Ones) & ~word & Highs;
+            const size_t pixels = zeros ? size_t(std::countr_zero(zeros)) / 8 : 8;
+            const size_t left = size_t(inEnd - in);
+            if (pixels >= left)
+                return out + left;
+            in += pixels;
+            out += pixels;
+            if (pixels == 8)
+                continue;
+            if (in + 1 == inEnd)
+                return out;
+            const size_t run = std::min<size_t>(in[1], size_t(rowEnd - out));
+            in += 2;
+            ZeroRun(out, run, size_t(rowEnd - out));
+            out += run;
+            continue;
+        }
         const uint8_t b = *in++;
         if (b != 0) {
             *out++ = b;
@@ -187,7 +231,6 @@ bool TSHP::LoadTS(std::span<const uint8_t> file)
                 DecodeTSCompressed(f, source);
             else
                 DecodeTSRaw(f, source);
-            ZeroOutsideRect(f.Data.get(), Width, Height, VisiblePart(f, Width, Height));
         }
         ClipFrameRect(f, Width, Height);
     }
@@ -218,43 +261,34 @@ void TSHP::ReadPaletteTrailer(std::span<const uint8_t> tail)
 
 void TSHP::DecodeTSCompressed(TSHPFrame& frame, std::span<const uint8_t> source) const
 {
-    const TVisibleRect r = VisiblePart(frame, Width, Height);
-    if (r.Empty())
-        return;
     const uint8_t* const src = source.data();
     const size_t size = source.size();
     size_t pos = 0;
-    int row = 0;
-    for (; row < r.CY; ++row) {
-        if (size - pos < 2)
-            break;
-        const size_t length = ReadU16(src + pos);
-        if (length < 2)
-            break;
-        uint8_t* const out = frame.Data.get() + size_t(r.Y + row) * size_t(Width) + size_t(r.X);
+    bool ended = false;
+    const TVisibleRect r = VisiblePart(frame, Width, Height);
+    FillCanvas(frame.Data.get(), Width, Height, r, [&](int, uint8_t* out) {
         uint8_t* const rowEnd = out + r.CX;
-        const uint8_t* const inEnd = src + pos + std::min(length, size - pos);
-        uint8_t* const written = DecodeTSRow(src + pos + 2, inEnd, out, rowEnd);
-        std::memset(written, 0, size_t(rowEnd - written));
-        pos += std::min(length, size - pos);
-    }
-    for (; row < r.CY; ++row)
-        std::memset(frame.Data.get() + size_t(r.Y + row) * size_t(Width) + size_t(r.X), 0, size_t(r.CX));
+        const size_t length = size - pos >= 2 ? ReadU16(src + pos) : 0;
+        ended = ended || length < 2;
+        if (ended)
+            return out;
+        const size_t have = std::min(length, size - pos);
+        out = DecodeTSRow(src + pos + 2, src + pos + have, src + size, out, rowEnd);
+        pos += have;
+        return out;
+    });
 }
 
 void TSHP::DecodeTSRaw(TSHPFrame& frame, std::span<const uint8_t> source) const
 {
     const TVisibleRect r = VisiblePart(frame, Width, Height);
-    if (r.Empty())
-        return;
-    for (int row = 0; row < r.CY; ++row) {
-        uint8_t* const out = frame.Data.get() + size_t(r.Y + row) * size_t(Width) + size_t(r.X);
+    FillCanvas(frame.Data.get(), Width, Height, r, [&](int row, uint8_t* out) {
         const size_t offset = size_t(row) * frame.CX;
         const size_t have = offset < source.size() ? std::min(size_t(r.CX), source.size() - offset) : 0;
         if (have)
             std::memcpy(out, source.data() + offset, have);
-        std::memset(out + have, 0, size_t(r.CX) - have);
-    }
+        return out + have;
+    });
 }
 
 } // namespace vantrel

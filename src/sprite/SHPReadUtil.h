@@ -52,24 +52,21 @@ inline void ClipFrameRect(TSHPFrame& frame, int width, int height)
     frame.CY = uint16_t(r.CY);
 }
 
-// Writes 0 to every canvas byte outside the rectangle (the whole canvas when it is empty).
-inline void ZeroOutsideRect(uint8_t* data, int width, int height, const TVisibleRect& r)
+// Writes a frame's whole canvas once, top to bottom. decodeRow(row, out) decodes row `row` of
+// the rectangle to out and returns the end of what it wrote (at most r.CX bytes); every byte
+// between that end and the start of the next row's rectangle, above the first and below the
+// last row, is set to 0 by one memset per row.
+template <class RowDecoder>
+void FillCanvas(uint8_t* data, int width, int height, const TVisibleRect& r, RowDecoder&& decodeRow)
 {
     const size_t w = size_t(width);
-    if (r.Empty()) {
-        std::memset(data, 0, w * size_t(height));
-        return;
+    uint8_t* zeroFrom = data;
+    for (int row = 0; row < r.CY; ++row) {
+        uint8_t* const out = data + size_t(r.Y + row) * w + size_t(r.X);
+        std::memset(zeroFrom, 0, size_t(out - zeroFrom));
+        zeroFrom = decodeRow(row, out);
     }
-    std::memset(data, 0, size_t(r.Y) * w);
-    const size_t right = w - size_t(r.X) - size_t(r.CX);
-    if (r.X != 0 || right != 0) {
-        for (int y = r.Y; y < r.Y + r.CY; ++y) {
-            uint8_t* row = data + size_t(y) * w;
-            std::memset(row, 0, size_t(r.X));
-            std::memset(row + r.X + r.CX, 0, right);
-        }
-    }
-    std::memset(data + size_t(r.Y + r.CY) * w, 0, size_t(height - r.Y - r.CY) * w);
+    std::memset(zeroFrom, 0, size_t(data + w * size_t(height) - zeroFrom));
 }
 
 } // namespace vantrel::shpread

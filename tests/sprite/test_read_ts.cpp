@@ -1,5 +1,7 @@
 #include "read_helpers.h"
 
+#include <random>
+
 using namespace vantrel;
 using namespace readtest;
 
@@ -178,4 +180,35 @@ TEST(ReadTS, MissingFileRaisesFileErrorAfterClearing)
     EXPECT_EQ(s.FrameCount(), 0);
     EXPECT_EQ(s.Theatre, TTheatre::Desert);
     EXPECT_NE(s.FileName, missing);
+}
+
+TEST(ReadTS, LongRowsWithRunsAndOvershootsDecodeExactly)
+{
+    // 60-pixel rows of random pixel spans and transparent runs; every other row ends in a run
+    // that reaches past the row, and a few rows end with a lone 0 byte.
+    std::mt19937 random(7);
+    const int width = 70, height = 12, x0 = 3, y0 = 2, cx = 60, cy = 8;
+    Bytes expect(width * height, 0), data;
+    for (int r = 0; r < cy; ++r) {
+        Bytes row;
+        for (int x = 0; x < cx;) {
+            const int n = std::min<int>(cx - x, 1 + int(random() % 20));
+            if (random() % 2) {
+                row.insert(row.end(), {0, uint8_t(n)});
+            } else {
+                for (int k = 0; k < n; ++k)
+                    row.push_back(expect[(y0 + r) * width + x0 + x + k] = uint8_t(1 + random() % 255));
+            }
+            x += n;
+        }
+        if (r % 2)
+            row.insert(row.end(), {0, uint8_t(1 + random() % 200)});
+        if (r % 3 == 2)
+            row.push_back(0);
+        Put16(data, unsigned(row.size() + 2));
+        data.insert(data.end(), row.begin(), row.end());
+    }
+    TSHP s;
+    Load(s, MakeTS(width, height, {{x0, y0, cx, cy, 2, data}}));
+    EXPECT_EQ(Canvas(s, 0), expect);
 }

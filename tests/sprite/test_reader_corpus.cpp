@@ -3,6 +3,63 @@
 using namespace vantrel;
 using namespace readtest;
 
+namespace {
+
+unsigned At16(const Bytes& b, size_t i) { return b.at(i) | b.at(i + 1) << 8; }
+unsigned At24(const Bytes& b, size_t i) { return At16(b, i) | b.at(i + 2) << 16; }
+
+// The frames of a well-formed TD/RA1 file, decoded one byte at a time into zeroed canvases.
+std::vector<Bytes> PlainTDFrames(const Bytes& file)
+{
+    const unsigned count = At16(file, 0), size = At16(file, 6) * At16(file, 8);
+    std::vector<Bytes> frames;
+    for (unsigned f = 0; f < count; ++f) {
+        const size_t entry = 14 + 8 * f;
+        size_t i = At24(file, entry), o = 0;
+        const uint8_t format = file.at(entry + 3);
+        int ref = format == 0x20 ? int(f) - 1 : -1;
+        for (int k = int(f) - 1; format == 0x40 && k >= 0 && ref < 0; --k)
+            ref = At24(file, 14 + 8 * size_t(k)) == At24(file, entry + 4) ? k : -1;
+        Bytes out(size, 0);
+        auto put = [&](size_t n, auto value) { for (size_t k = 0; k < n && o < size; ++k, ++o) out[o] = uint8_t(value()); };
+        while (o < size && i < file.size()) {
+            const unsigned c = file.at(i++);
+            if (ref >= 0) {
+                const Bytes& r = frames[size_t(ref)];
+                const unsigned w = c == 0x80 ? At16(file, i) : 0;
+                i += c == 0x80 ? 2 : 0;
+                if ((c == 0x80 && w == 0))
+                    break;
+                if (c == 0 || (w & 0xC000) == 0xC000) {
+                    const size_t n = c == 0 ? file.at(i++) : w & 0x3FFF;
+                    const uint8_t v = file.at(i++);
+                    put(n, [&] { return r[o] ^ v; });
+                } else if (c < 0x80 || (w & 0xC000) == 0x8000) {
+                    put(c < 0x80 ? c : w & 0x3FFF, [&] { return r[o] ^ file.at(i++); });
+                } else {
+                    put(c > 0x80 ? c & 0x7F : w, [&] { return r[o]; });
+                }
+            } else if (c == 0x80) {
+                break;
+            } else if (c > 0x80 && c < 0xC0) {
+                put(c & 0x3F, [&] { return file.at(i++); });
+            } else if (c == 0xFE) {
+                const uint8_t v = file.at(i + 2);
+                put(At16(file, (i += 3) - 3), [&] { return v; });
+            } else {
+                size_t n = c < 0x80 ? (c >> 4) + 3 : c < 0xFF ? (c & 0x3F) + 3 : At16(file, i);
+                size_t src = c < 0x80 ? o - ((c & 0x0F) << 8 | file.at(i)) : At16(file, c < 0xFF ? i : i + 2);
+                i += c < 0x80 ? 1 : c < 0xFF ? 2 : 4;
+                put(n, [&] { return out.at(src++); });
+            }
+        }
+        frames.push_back(out);
+    }
+    return frames;
+}
+
+} // namespace
+
 TEST(ReaderCorpus, EverySpriteLoadsWithItsManifestSize)
 {
     SKIP_WITHOUT_CORPUS();
@@ -15,6 +72,7 @@ TEST(ReaderCorpus, EverySpriteLoadsWithItsManifestSize)
         s.LoadFromFile(CorpusPath(row["file"]));
         if (layout != "td" && layout != "ts") {
             EXPECT_EQ(s.Format, TSHPFormat::None);
+            EXPECT_FALSE(IsSHPFile(CorpusPath(row["file"])));
             EXPECT_EQ(s.FrameCount(), 0);
             continue;
         }
@@ -22,6 +80,12 @@ TEST(ReaderCorpus, EverySpriteLoadsWithItsManifestSize)
         EXPECT_EQ(std::to_string(s.Width), row["width"]);
         EXPECT_EQ(std::to_string(s.Height), row["height"]);
         EXPECT_EQ(std::to_string(s.FrameCount()), row["frames"]);
+        EXPECT_TRUE(IsSHPFile(CorpusPath(row["file"])));
+        if (layout == "td") {
+            const std::vector<Bytes> plain = PlainTDFrames(ReadWholeFile(CorpusPath(row["file"])));
+            for (int i = 0; i < s.FrameCount(); ++i)
+                ASSERT_EQ(Canvas(s, i), plain[size_t(i)]) << "frame " << i;
+        }
         for (const TSHPFrame& f : s.Frames)
             ASSERT_TRUE(f.X + f.CX <= s.Width && f.Y + f.CY <= s.Height);
 
