@@ -136,6 +136,7 @@ bool TSHP::LoadTD(std::span<const uint8_t> file)
         DetectSHPType(count);
         frames = 1;
     }
+    CheckCanvasSize(Width, Height);
     CheckCanvasBudget(uint64_t(frames), file.size());
 
     const uint8_t* const table = file.data() + TDFileHeaderSize;

@@ -206,6 +206,7 @@ bool TSHP::LoadTS(std::span<const uint8_t> file)
     uint64_t framesWithData = 0;
     for (int i = 0; i < frames; ++i)
         framesWithData += HasFrameData(ReadTSFrameHeader(file, size_t(headerIndex(i))), file.size());
+    CheckCanvasSize(Width, Height);
     // Drawing any frame, even an empty one, takes a canvas of caches: count one at least.
     CheckCanvasBudget(std::max<uint64_t>(framesWithData, 1), file.size());
 

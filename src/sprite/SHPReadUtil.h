@@ -8,12 +8,21 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 
 namespace vantrel::shpread {
 
 inline uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 inline uint32_t ReadU24(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16; }
 inline uint32_t ReadU32(const uint8_t* p) { return ReadU24(p) | uint32_t(p[3]) << 24; }
+
+// Refuses (SHPError) a canvas whose bytes do not fit the signed 32-bit count of the model.
+inline void CheckCanvasSize(int width, int height)
+{
+    if (uint64_t(width) * uint64_t(height) > uint64_t(INT32_MAX))
+        throw SHPError("A canvas of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels is too large; the file is not loaded");
+}
 
 // Copies count bytes of file from offset into dst; the bytes the file does not have are zero.
 inline void CopyPadded(std::span<const uint8_t> file, uint64_t offset, uint8_t* dst, size_t count)
