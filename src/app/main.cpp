@@ -1,12 +1,15 @@
 #include "ui/FormMain.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vantrel v1.0.0.0");
-    vantrel::TFrmMain main;
-    main.show();
+    vantrel::TFrmMain window;
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    window.show();
     return app.exec();
 }

@@ -1,13 +1,248 @@
+// The main window: one sprite shown in a zoomable view over a checkerboard or a tiled background
+// picture, with frame stepping and animation, the palette view, side colour, shadows,
+// luminosity, game and type, and the commands of the tool bar and menus. Its handlers are spread
+// over several sources by concern:
+//   FormMain.cpp          construction, layout, menus, data-folder lists, caption, enabling
+//   FormMainView.cpp      drawing a frame, zoom, background pictures, animation, shadows
+//   FormMainPalette.cpp   palette view and overlay, selected colours, side colour
+//   FormMainCommands.cpp  open, showing a loaded sprite, game, type, palette, luminosity,
+//                         test sprites, dropped files, keyboard shortcuts
 #pragma once
 
+#include "sprite/SHP.h"
+
+#include <QImage>
 #include <QMainWindow>
+#include <QSlider>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QColorDialog;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QTimer;
+class QToolBar;
+class QToolButton;
 
 namespace vantrel {
+
+class TColourPanel;
+class TFrmColourSwitcher;
+class TFrmExport_SpriteMap;
+class TFrmImport_SpriteMap;
+class TFrmOpen;
+class TFrmSaveOptions;
+class TImage;
+class TImageComboBox;
+class TSpriteView;
+
+// A track bar that never takes keyboard focus: it is worked with the mouse only.
+class TSTrackBar : public QSlider {
+    Q_OBJECT
+public:
+    explicit TSTrackBar(QWidget* parent = nullptr);
+
+protected:
+    // A focus given by a program is handed back at once.
+    void focusInEvent(QFocusEvent* event) override;
+};
+
+// The game and type chosen in the open dialog for a file.
+struct TOpenChoice {
+    int Game = 0;
+    int Type = 0;
+};
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    // --- state ------------------------------------------------------------------------------------
+    std::unique_ptr<TSHP> CurrentSHP;
+    int CurrentFrame = 0;
+    uint8_t ZoomLevel = 0;
+    bool Loading = false;
+    int PlayStartFrame = 0;
+    bool UserPaletteChosen = false;
+    QImage BackgroundPicture;
+    std::array<int, 2> SelectedIndices{32, 0};
+    int OverlayMode = 0;
+
+    // --- the other windows, created once after this one and owned by it --------------------------
+    TFrmOpen* FrmOpen = nullptr;
+    TFrmSaveOptions* FrmSaveOptions = nullptr;
+    TFrmExport_SpriteMap* FrmExport_SpriteMap = nullptr;
+    TFrmImport_SpriteMap* FrmImport_SpriteMap = nullptr;
+    TFrmColourSwitcher* FrmColourSwitcher = nullptr;
+
+    // --- controls ---------------------------------------------------------------------------------
+    QToolBar* ToolBar = nullptr;
+    QToolButton* NewButton = nullptr;
+    QToolButton* OpenButton = nullptr;
+    QToolButton* SaveButton = nullptr;
+    QToolButton* SaveAsButton = nullptr;
+    QToolButton* FakeLevelBackgroundButton = nullptr;
+    QToolButton* OriginalSizeButton = nullptr;
+    QToolButton* ZoomOutButton = nullptr;
+    QToolButton* ZoomInButton = nullptr;
+    QToolButton* TransparentShadowsButton = nullptr;
+    QToolButton* DrawShadowsButton = nullptr;
+    QToolButton* PaletteOverlayButton = nullptr;
+    QToolButton* ColourSwitchButton = nullptr;
+
+    QWidget* LeftPanel = nullptr;
+    QLabel* FrameLabel = nullptr;
+    TColourPanel* RadarCol = nullptr;
+    TColourPanel* SideColPanel = nullptr;
+    QFrame* PreviewPanel = nullptr;
+    TImage* PrevBGImage = nullptr;
+    TImage* PreviewImage = nullptr;
+    QToolButton* PlayButton = nullptr;
+    QToolButton* StopButton = nullptr;
+    QToolButton* PrevFrameButton = nullptr;
+    TSTrackBar* TrackBar = nullptr;
+    QToolButton* NextFrameButton = nullptr;
+    TImageComboBox* PaletteCombo = nullptr;
+    QFrame* PalettePanel = nullptr;
+    TImage* PaletteImg = nullptr;
+    TImage* PaletteOverlay = nullptr;
+    TColourPanel* LeftColPanel = nullptr;
+    TColourPanel* RightColPanel = nullptr;
+    QWidget* GameTypePanel = nullptr;
+    QToolButton* GameTDButton = nullptr;
+    QToolButton* GameRA1Button = nullptr;
+    QToolButton* GameTSButton = nullptr;
+    QToolButton* GameRA2Button = nullptr;
+    std::array<QToolButton*, 4> GameButtons{};
+    TImageComboBox* TypeBox = nullptr;
+    QLabel* Label1 = nullptr;
+    TSTrackBar* AmbientBar = nullptr;
+    QToolButton* AmbientResetButton = nullptr;
+
+    QScrollArea* ScrollBox = nullptr;
+    QWidget* ViewArea = nullptr;
+    TImage* BackgroundImage = nullptr;
+    TSpriteView* SHPImage = nullptr;
+    QLabel* StatusPanel = nullptr;
+
+    // Menus and their items.
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QMenu* Export1 = nullptr;
+    QAction* SpriteMap1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QAction* SpriteMap2 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* DebugSHPsFolder1 = nullptr;
+    QAction* DebugSHPsFolderIgnoreBoringFrames1 = nullptr;
+    QAction* ZeroTest1 = nullptr;
+    QAction* MakeTestSHP1 = nullptr;
+    QAction* MakeHighFrameTest1 = nullptr;
+    QMenu* Test1 = nullptr;
+    QMenu* SideColPopup = nullptr;
+    QMenu* BGPopupMenu = nullptr;
+    QMenu* PalOverPopupMenu = nullptr;
+    QMenu* AnimatePopupMenu = nullptr;
+    QActionGroup* OverlayModeGroup = nullptr;
+    QActionGroup* AnimateSpeedGroup = nullptr;
+
+    QTimer* AnimateTimer = nullptr;
+    QColorDialog* ColorDialog = nullptr;
+
+    // --- operations -------------------------------------------------------------------------------
+    void UpdateCaption();
+    void SetEnabledDeep(QWidget* control, bool state);
+    void FillBackgroundMenu();
+    void ScanPaletteFolder();
+    void SizeViewBackground(int width, int height);
+
+    // Reads path into a new sprite and shows it; the sprite shown stays when the file cannot be
+    // read, is not an SHP or has no frames (the user is told why). choice, when given, is the
+    // game and type to show it as.
+    bool OpenSHPFile(const QString& path, std::optional<TOpenChoice> choice);
+    // Sets the window up for CurrentSHP, newly loaded, and draws its frame 0. choice, when given,
+    // is the game and type to show it as; otherwise those the sprite has are shown.
+    void ShowLoadedSHP(std::optional<TOpenChoice> choice = std::nullopt);
+    void SetZoom(int level);
+    void GameOrTypeChanged();
+    void SelectPaletteByName(const std::string& name);
+    void DrawCurrentFrame(int index);
+
+    void DrawPaletteImage();
+    void DrawPaletteOverlay();
+    void UpdateColourPanels();
+    void SelectPaletteIndex(Qt::MouseButton button, int index);
+    void SetSideColourState(bool on, uint32_t value);
+    // The palette frame CurrentFrame is drawn with (the sprite's own palette when that cannot be
+    // had, the grey palette without a sprite).
+    TPalette CurrentFramePalette() const;
+
+    // --- handlers ---------------------------------------------------------------------------------
+    void Open1Click();
+    void Exit1Click();
+    void PrevFrameButtonClick();
+    void NextFrameButtonClick();
+    void TrackBarChange(int position);
+    void PlayButtonClick();
+    void StopButtonClick();
+    void AnimateTimerTimer();
+    void N1FPS1000ms1Click(QAction* item);
+    void OriginalSizeButtonClick();
+    void ZoomOutButtonClick();
+    void ZoomInButtonClick();
+    void FakeLevelBackgroundButtonClick();
+    void BGMenuItemClick(const QString& caption);
+    void TransparentShadowsButtonClick();
+    void DrawShadowsButtonClick();
+    void GameTDButtonClick();
+    void TypeBoxChange(int index);
+    void PaletteComboChange(int index);
+    void AmbientBarChange(int position);
+    void AmbientResetButtonClick();
+    void SHPImageMouseDown(Qt::MouseButton button, QPoint at);
+    void RadarColClick();
+    void PaletteOverlayMouseDown(Qt::MouseButton button, QPoint at);
+    void PaletteOverlayButtonClick();
+    void UsedColoursSingleFrame1Click(QAction* item);
+    void SideColPanelMouseDown(Qt::MouseButton button, QPoint at);
+    void None1Click(int tag);
+    void MakeTestSHP1Click();
+    void MakeHighFrameTest1Click();
+
+    // Messages to the user (a modal message box titled with the application's name).
+    void ShowMessage(const QString& text);
+    void ShowError(const QString& text);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateMenus();
+    void CreateLeftPanel();
+    void CreateViewArea();
+    void CreatePopupMenus();
+    void CreateShortcuts();
+    void CreateDialogs();
+    void ConnectHandlers();
+    void EnableSpriteCommands();
+    void ShowTestSprite(int frameCount);
+    void ReportDrawError(const QString& text);
+    void UpdateViewAreaSize();
+    void SetGameButtons(TSHPGame game);
+    bool AnimationRunning() const;
 };
 
 } // namespace vantrel

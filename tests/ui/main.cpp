@@ -7,6 +7,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QApplication::setApplicationName("Vantrel v1.0.0.0");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,268 @@
+// Commands of the main window: opening a sprite and setting the window up for it, the game and
+// type, the palette list, luminosity, the test sprites, dropped files and messages.
+#include "FormMain.h"
+#include "FormOpen.h"
+#include "SpriteView.h"
+#include "WidenCombos.h"
+#include "sprite/FileUtil.h"
+#include "sprite/TestSprite.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+namespace vantrel {
+
+namespace {
+
+// The local SHP file a drag carries, or "" when it carries none.
+QString DraggedSHPFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return {};
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile())
+        return {};
+    const QString path = QDir::toNativeSeparators(url.toLocalFile());
+    return IsSHPExtension(ExtractFileExt(path.toStdString())) ? path : QString();
+}
+
+} // namespace
+
+void TFrmMain::Open1Click()
+{
+    FrmOpen->exec();
+    if (!FrmOpen->Accepted)
+        return;
+    OpenSHPFile(FrmOpen->SelectedFile, TOpenChoice{FrmOpen->PreviewGame(), FrmOpen->PreviewType()});
+}
+
+bool TFrmMain::OpenSHPFile(const QString& path, std::optional<TOpenChoice> choice)
+{
+    auto sprite = std::make_unique<TSHP>();
+    QString reason;
+    try {
+        sprite->LoadFromFile(path.toStdString());
+        if (sprite->Format == TSHPFormat::None)
+            reason = "It is not an SHP file of the TD/RA1 or TS/RA2 layout.";
+        else if (sprite->FrameCount() == 0)
+            reason = "The sprite has no frames.";
+    } catch (const std::exception& e) {
+        reason = QString::fromStdString(e.what());
+    }
+    if (!reason.isEmpty()) {
+        ShowError(QString("Unable to open \"%1\".\n%2").arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    }
+    CurrentSHP = std::move(sprite);
+    ShowLoadedSHP(choice);
+    return true;
+}
+
+void TFrmMain::SetGameButtons(TSHPGame game)
+{
+    QButtonGroup* group = GameTDButton->group();
+    if (IsValidGame(game)) {
+        GameButtons[size_t(game)]->setChecked(true);
+        return;
+    }
+    group->setExclusive(false);
+    for (QToolButton* button : GameButtons)
+        button->setChecked(false);
+    group->setExclusive(true);
+}
+
+void TFrmMain::ShowLoadedSHP(std::optional<TOpenChoice> choice)
+{
+    TSHP& sprite = *CurrentSHP;
+    Loading = true;
+    PlayStartFrame = 0;
+    SetSideColourState(false, 0xFF0000);
+    if (TransparentShadowsButton->isChecked())
+        sprite.SetTransparentShadows(true);
+    if (!sprite.CustomPalette) {
+        if (choice) {
+            if (choice->Type >= 0 && choice->Type < SHPTypeCount)
+                sprite.SetSHPType(TSHPType(choice->Type));
+            if (choice->Game >= 0 && choice->Game < GameCount)
+                sprite.Game = TSHPGame(choice->Game);
+        }
+        SetGameButtons(sprite.Game);
+        TypeBox->setCurrentIndex(IsValidSHPType(sprite.SHPType) ? int(sprite.SHPType) : -1);
+        try {
+            sprite.LoadDefaultPalette(PaletteFolder());
+        } catch (const std::exception& e) {
+            ShowError(QString::fromStdString(e.what()));
+        }
+        SelectPaletteByName(sprite.PaletteName);
+        sprite.SetLuminosity(int16_t(AmbientBar->value()));
+    }
+    CurrentFrame = 0;
+    DrawPaletteImage();
+    ZoomLevel = 0;
+    SetZoom(2);
+    TrackBar->setMaximum(std::max(0, sprite.FrameCount() - 1));
+    DrawCurrentFrame(0);
+    EnableSpriteCommands();
+    Loading = false;
+    SelectedIndices = {32, 0};
+    UpdateColourPanels();
+    if (QWidget* focused = focusWidget())
+        focused->clearFocus();
+    UpdateCaption();
+}
+
+void TFrmMain::EnableSpriteCommands()
+{
+    SaveAs1->setEnabled(true);
+    Export1->menuAction()->setEnabled(true);
+    Import1->menuAction()->setEnabled(true);
+    for (QToolButton* button : {SaveAsButton, OriginalSizeButton, FakeLevelBackgroundButton, TransparentShadowsButton,
+                                DrawShadowsButton, PaletteOverlayButton, ColourSwitchButton})
+        button->setEnabled(true);
+    SetEnabledDeep(LeftPanel, true);
+    PaletteCombo->setEnabled(!(CurrentFrame == 3 && IsIsoBuilding(CurrentSHP->SHPType)));
+}
+
+void TFrmMain::SelectPaletteByName(const std::string& name)
+{
+    const QString caption = QString::fromStdString(name);
+    for (int i = 0; i < PaletteCombo->count(); ++i) {
+        if (PaletteCombo->itemText(i) == caption) {
+            const QSignalBlocker block(PaletteCombo);
+            PaletteCombo->setCurrentIndex(i);
+            UserPaletteChosen = false;
+            return;
+        }
+    }
+}
+
+void TFrmMain::GameTDButtonClick()
+{
+    if (Loading || !CurrentSHP)
+        return;
+    int game = 0;
+    for (int g = 0; g < GameCount; ++g)
+        if (GameButtons[size_t(g)]->isChecked()) {
+            game = g;
+            break;
+        }
+    CurrentSHP->Game = TSHPGame(game);
+    GameOrTypeChanged();
+}
+
+void TFrmMain::TypeBoxChange(int index)
+{
+    if (Loading || !CurrentSHP || index < 0)
+        return;
+    CurrentSHP->SetSHPType(TSHPType(index));
+    GameOrTypeChanged();
+    TypeBox->clearFocus();
+}
+
+void TFrmMain::GameOrTypeChanged()
+{
+    TSHP& sprite = *CurrentSHP;
+    if (!UserPaletteChosen) {
+        try {
+            sprite.LoadDefaultPalette(PaletteFolder());
+        } catch (const std::exception& e) {
+            ShowError(QString::fromStdString(e.what()));
+        }
+        SelectPaletteByName(sprite.PaletteName);
+        DrawPaletteImage();
+    }
+    if (!AnimationRunning())
+        DrawCurrentFrame(CurrentFrame);
+    PaletteCombo->setEnabled(!(CurrentFrame == 3 && IsIsoBuilding(sprite.SHPType)));
+}
+
+void TFrmMain::PaletteComboChange(int index)
+{
+    if (Loading || index < 0 || !CurrentSHP)
+        return;
+    UserPaletteChosen = true;
+    try {
+        CurrentSHP->LoadPalette(PaletteFolder() + PaletteCombo->itemText(index).toStdString());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        return;
+    }
+    DrawPaletteImage();
+    if (!AnimationRunning())
+        DrawCurrentFrame(CurrentFrame);
+}
+
+void TFrmMain::AmbientBarChange(int position)
+{
+    if (Loading || !CurrentSHP)
+        return;
+    CurrentSHP->SetLuminosity(int16_t(position));
+    DrawPaletteImage();
+    UpdateColourPanels();
+    DrawCurrentFrame(CurrentFrame);
+}
+
+void TFrmMain::AmbientResetButtonClick()
+{
+    {
+        const QSignalBlocker block(AmbientBar);
+        AmbientBar->setValue(0);
+    }
+    AmbientBarChange(AmbientBar->value());
+}
+
+void TFrmMain::MakeTestSHP1Click() { ShowTestSprite(TestSpriteFrames); }
+
+void TFrmMain::MakeHighFrameTest1Click() { ShowTestSprite(HighFrameTestFrames); }
+
+void TFrmMain::ShowTestSprite(int frameCount)
+{
+    std::unique_ptr<TSHP> sprite;
+    try {
+        sprite = MakeTestSprite(frameCount);
+    } catch (const std::bad_alloc&) {
+        ShowError(QString("There is not enough memory for a test sprite of %1 frames.").arg(frameCount));
+        return;
+    }
+    CurrentSHP = std::move(sprite);
+    ShowLoadedSHP();
+}
+
+void TFrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DraggedSHPFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFrmMain::dropEvent(QDropEvent* event)
+{
+    const QString path = DraggedSHPFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenSHPFile(path, std::nullopt);
+}
+
+void TFrmMain::ShowMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TFrmMain::ShowError(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+} // namespace vantrel
