@@ -4,6 +4,7 @@
 #include "Icons.h"
 #include "SpriteView.h"
 #include "WidenCombos.h"
+#include "sprite/CScheme.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -46,6 +47,9 @@ TFrmColourSwitcher::TFrmColourSwitcher(QWidget* parent) : QDialog(parent)
     CategoryCombo = new TImageComboBox(this);
     CategoryCombo->setGeometry(8, 16, 233, 22);
     CategoryCombo->setMaxVisibleItems(8);
+    for (const char* category : CategoryNames)
+        CategoryCombo->addItem(category);
+    CategoryCombo->setCurrentIndex(0);
     SchemeSHPList = new QListWidget(this);
     SchemeSHPList->setGeometry(8, 40, 233, 425);
     SchemeSHPList->setViewMode(QListView::IconMode);

@@ -8,42 +8,93 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace vantrel {
 
 namespace {
 
-constexpr int CheckerTileSize = 16;
+// The light checkerboard of the view (MakeCheckerTile repeated from the view's top-left corner)
+// for the part region.
+QImage CheckerRegion(const QRect& region)
+{
+    const QImage tile = MakeCheckerTile().convertToFormat(QImage::Format_RGB32);
+    const int size = tile.width();
+    QImage rows(region.width(), size, QImage::Format_RGB32);
+    for (int ty = 0; ty < size; ++ty) {
+        const auto* src = reinterpret_cast<const QRgb*>(tile.constScanLine(ty));
+        auto* dst = reinterpret_cast<QRgb*>(rows.scanLine(ty));
+        for (int x = 0; x < region.width(); ++x)
+            dst[x] = src[(region.x() + x) % size];
+    }
+    QImage out(region.size(), QImage::Format_RGB32);
+    const size_t rowBytes = size_t(region.width()) * sizeof(QRgb);
+    for (int y = 0; y < region.height(); ++y)
+        std::memcpy(out.scanLine(y), rows.constScanLine((region.y() + y) % size), rowBytes);
+    return out;
+}
 
 // Pixel (x, y) of the view shows pixel (x * pw / vw, y * ph / vh) of the picture.
-QImage ScalePixels(const QImage& picture, QSize viewSize, const QRect& region)
+struct TZoomMap {
+    std::vector<int> Columns;
+    int64_t PictureHeight = 0;
+    int64_t ViewHeight = 1;
+    int Row(int y) const { return int(y * PictureHeight / ViewHeight); }
+};
+
+TZoomMap ZoomMap(QSize picture, QSize view, const QRect& region)
 {
-    const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
-    QImage out(region.size(), QImage::Format_ARGB32);
-    const int64_t pw = source.width();
-    const int64_t ph = source.height();
-    std::vector<int> columns(size_t(region.width()));
+    TZoomMap map;
+    map.Columns.resize(size_t(region.width()));
     for (int x = 0; x < region.width(); ++x)
-        columns[size_t(x)] = int(int64_t(region.x() + x) * pw / viewSize.width());
+        map.Columns[size_t(x)] = int(int64_t(region.x() + x) * picture.width() / view.width());
+    map.PictureHeight = picture.height();
+    map.ViewHeight = view.height();
+    return map;
+}
+
+void ZoomRow(const QImage& source, int sy, const TZoomMap& map, QRgb* dst)
+{
+    const auto* src = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
+    for (size_t x = 0; x < map.Columns.size(); ++x)
+        dst[x] = src[map.Columns[x]];
+}
+
+// The picture magnified into region; rows that repeat a picture row are copied whole.
+QImage ScalePixels(const QImage& source, QSize viewSize, const QRect& region)
+{
+    const TZoomMap map = ZoomMap(source.size(), viewSize, region);
+    QImage out(region.size(), QImage::Format_ARGB32);
+    const size_t rowBytes = size_t(region.width()) * sizeof(QRgb);
+    int previous = -1;
     for (int y = 0; y < region.height(); ++y) {
-        const int sy = int(int64_t(region.y() + y) * ph / viewSize.height());
-        const auto* src = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
+        const int sy = map.Row(region.y() + y);
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < region.width(); ++x)
-            dst[x] = src[columns[size_t(x)]];
+        if (sy == previous)
+            std::memcpy(dst, out.constScanLine(y - 1), rowBytes);
+        else
+            ZoomRow(source, sy, map, dst);
+        previous = sy;
     }
     return out;
 }
 
-// The light checkerboard of the view, for the part region.
-QImage CheckerRegion(const QRect& region)
+// The picture magnified into region and blended row by row over the checkerboard.
+QImage BlendPixels(const QImage& source, QSize viewSize, const QRect& region)
 {
-    const int ox = region.x() % CheckerTileSize;
-    const int oy = region.y() % CheckerTileSize;
-    return MakeCheckerBackground(region.width() + ox, region.height() + oy)
-        .copy(ox, oy, region.width(), region.height())
-        .convertToFormat(QImage::Format_RGB32);
+    const TZoomMap map = ZoomMap(source.size(), viewSize, region);
+    QImage view = CheckerRegion(region);
+    QImage row(region.width(), 1, QImage::Format_ARGB32);
+    int previous = -1;
+    for (int y = 0; y < region.height(); ++y) {
+        const int sy = map.Row(region.y() + y);
+        if (sy != previous)
+            ZoomRow(source, sy, map, reinterpret_cast<QRgb*>(row.scanLine(0)));
+        previous = sy;
+        BlendOver(view, row, QPoint(0, y));
+    }
+    return view;
 }
 
 } // namespace
@@ -61,12 +112,8 @@ QImage ComposeView(const QImage& picture, bool opaque, QSize viewSize, const QRe
         return {};
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
         return CheckerRegion(area);
-    QImage zoomed = ScalePixels(picture, viewSize, area);
-    if (opaque)
-        return zoomed.convertToFormat(QImage::Format_RGB32);
-    QImage view = CheckerRegion(area);
-    BlendOver(view, zoomed);
-    return view;
+    const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+    return opaque ? ScalePixels(source, viewSize, area) : BlendPixels(source, viewSize, area);
 }
 
 QImage ComposeOverBackground(int width, int height, const QImage& background, const QImage& frame)

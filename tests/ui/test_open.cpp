@@ -2,6 +2,7 @@
 // shown, palettes carried by the file, and dropped files.
 #include "UiTestSupport.h"
 
+#include "ui/FormOpen.h"
 #include "ui/PaletteView.h"
 #include "ui/SpriteView.h"
 #include "ui/WidenCombos.h"
@@ -12,6 +13,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
 
@@ -56,6 +58,31 @@ TEST_F(MainWindowTest, OpenAppliesTheGameAndTypeChosenInTheDialog)
     EXPECT_EQ(main.CurrentSHP->SHPType, TSHPType::Cameo);
     EXPECT_TRUE(main.GameRA2Button->isChecked());
     EXPECT_EQ(main.TypeBox->currentText(), "Cameo");
+}
+
+TEST_F(MainWindowTest, OpenCommandShowsTheFileChosenInTheDialog)
+{
+    const QString path = DataPath("chosen.shp");
+    WriteBytes(path, TSFileBytes(4, 4, {Frame(4, 4, 1), Frame(4, 4, 2)}));
+    TFrmMain& main = Window();
+    // Cancelled: nothing changes.
+    QTimer::singleShot(0, main.FrmOpen, [&main] { main.FrmOpen->CloseButtonClick(); });
+    main.OpenButton->click();
+    EXPECT_FALSE(main.CurrentSHP);
+
+    QTimer::singleShot(0, main.FrmOpen, [&main, path] {
+        main.FrmOpen->SelectedFile = path;
+        main.FrmOpen->PrevGameRA2->click();
+        main.FrmOpen->PreviewTypeBox->setCurrentIndex(int(TSHPType::Cameo));
+        main.FrmOpen->OkButtonClick();
+    });
+    main.Open1->trigger();
+    ASSERT_TRUE(main.CurrentSHP);
+    EXPECT_EQ(main.CurrentSHP->FileName, path.toStdString());
+    EXPECT_EQ(main.CurrentSHP->Game, TSHPGame::RA2);
+    EXPECT_EQ(main.CurrentSHP->SHPType, TSHPType::Cameo);
+    EXPECT_TRUE(main.GameRA2Button->isChecked());
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [chosen.shp] 4x4");
 }
 
 TEST_F(MainWindowTest, FailedOpenTellsWhyAndKeepsTheSpriteShown)

@@ -269,6 +269,8 @@ TEST_F(MainWindowTest, CreatesTheOtherWindowsOnceAsItsChildren)
     EXPECT_EQ(main.FrmColourSwitcher->windowTitle(), "Colour Switcher");
     EXPECT_EQ(main.FrmColourSwitcher->size(), QSize(656, 510));
     EXPECT_FALSE(main.FrmColourSwitcher->OkButton->isEnabled());
+    EXPECT_EQ(main.FrmColourSwitcher->CategoryCombo->count(), 20);
+    EXPECT_EQ(main.FrmColourSwitcher->CategoryCombo->currentText(), "All");
     EXPECT_EQ(main.FrmSaveOptions->ForceFlagsGroup->findChildren<QCheckBox*>().size(), 15);
     EXPECT_FALSE(main.FrmSaveOptions->ForceFlagsGroup->isVisibleTo(main.FrmSaveOptions));
 
