@@ -1,0 +1,126 @@
+// Decoding, encoding, rendering and the image of a frame, each beside a memcpy of the same
+// canvas bytes. Inputs: the sprites of the shared corpus (every frame of every sprite decoded
+// into full canvases, one whole load per sprite from memory) and synthetic sprites of 1,000
+// frames of 256 x 256.
+#include "BenchSupport.h"
+
+#include "imaging/Imaging.h"
+
+#include <map>
+
+namespace vantrel::bench {
+
+namespace {
+
+constexpr int LargeFrames = 1000;
+constexpr int LargeSide = 256;
+
+const TSHP& LargeSprite()
+{
+    static const std::unique_ptr<TSHP> sprite = SyntheticSprite(LargeFrames, LargeSide, LargeSide);
+    return *sprite;
+}
+
+std::vector<uint64_t> FrameBlocks(const TSHP& sprite)
+{
+    return std::vector<uint64_t>(size_t(sprite.FrameCount()), uint64_t(sprite.Width) * uint64_t(sprite.Height));
+}
+
+void DecodeCorpus(benchmark::State& state, const std::string& folder)
+{
+    const std::vector<TCorpusFile>& files = CorpusSprites(folder);
+    if (files.empty()) {
+        state.SkipWithError("the shared corpus is missing");
+        return;
+    }
+    std::vector<uint64_t> blocks;
+    for (const TCorpusFile& f : files)
+        blocks.push_back(f.CanvasBytes);
+    RunAgainstMemcpy(state, blocks, [&] {
+        for (const TCorpusFile& f : files) {
+            TSHP sprite;
+            sprite.LoadFromMemory(f.Bytes);
+            benchmark::DoNotOptimize(sprite.Frames.data());
+        }
+    });
+}
+BENCHMARK_CAPTURE(DecodeCorpus, TD, std::string("td"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeCorpus, TS, std::string("ts"))->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The large sprite written one way, decoded whole.
+// setting: the TS compression mode, or the TD key-frame interval (1: every frame LCW).
+void DecodeLarge(benchmark::State& state, TSHPFormat layout, int setting)
+{
+    static std::map<std::pair<int, int>, std::vector<uint8_t>> files;
+    std::vector<uint8_t>& file = files[{int(layout), setting}];
+    if (file.empty()) {
+        TSHP& sprite = const_cast<TSHP&>(LargeSprite());
+        sprite.CompressionMode = layout == TSHPFormat::TS ? uint8_t(setting) : 0;
+        sprite.TDKeyFrameInterval = layout == TSHPFormat::TD ? setting : 16;
+        file = sprite.SaveToMemory(layout);
+    }
+    RunAgainstMemcpy(state, {CanvasBytes(LargeSprite())}, [&] {
+        TSHP sprite;
+        sprite.LoadFromMemory(file);
+        benchmark::DoNotOptimize(sprite.Frames.data());
+    });
+    state.counters["file_bytes"] = double(file.size());
+}
+BENCHMARK_CAPTURE(DecodeLarge, TSRaw, TSHPFormat::TS, 3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLarge, TSLineEncoded, TSHPFormat::TS, 2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLarge, TDLCW, TSHPFormat::TD, 1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLarge, TDXOR, TSHPFormat::TD, 1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void EncodeTS(benchmark::State& state)
+{
+    TSHP& sprite = const_cast<TSHP&>(LargeSprite());
+    sprite.CompressionMode = uint8_t(state.range(0));
+    RunAgainstMemcpy(state, {CanvasBytes(sprite)}, [&] { benchmark::DoNotOptimize(sprite.SaveToMemory(TSHPFormat::TS)); });
+}
+BENCHMARK(EncodeTS)->ArgName("mode")->DenseRange(0, 3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void EncodeTD(benchmark::State& state)
+{
+    static const std::unique_ptr<TSHP> sprite = SyntheticSprite(100, LargeSide, LargeSide);
+    RunAgainstMemcpy(state, {CanvasBytes(*sprite)}, [&] { benchmark::DoNotOptimize(sprite->SaveToMemory(TSHPFormat::TD)); });
+}
+BENCHMARK(EncodeTD)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+enum class TLook { Plain, SideColour, Luminosity };
+
+// Every frame rendered again after the settings changed; the caches stay allocated.
+void RenderFrames(benchmark::State& state, TLook look)
+{
+    static const std::unique_ptr<TSHP> sprite = SyntheticSprite(LargeFrames / 4, LargeSide, LargeSide);
+    sprite->SHPType = TSHPType::Unit;
+    sprite->SetTransparentShadows(true);
+    sprite->SetUseSideColour(look == TLook::SideColour);
+    sprite->SetLuminosity(look == TLook::Luminosity ? 20 : 0);
+    RunAgainstMemcpy(state, FrameBlocks(*sprite), [&] {
+        sprite->InvalidateFrames();
+        for (int i = 0; i < sprite->FrameCount(); ++i)
+            sprite->RenderFrame(i);
+    });
+}
+BENCHMARK_CAPTURE(RenderFrames, Plain, TLook::Plain)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RenderFrames, SideColour, TLook::SideColour)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RenderFrames, Luminosity, TLook::Luminosity)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The display image of every frame of the first half, laid over its shadow frame.
+void FrameToPNGOverShadows(benchmark::State& state)
+{
+    static const std::unique_ptr<TSHP> sprite = SyntheticSprite(64, LargeSide, LargeSide);
+    sprite->SHPType = TSHPType::Unit;
+    sprite->SetTransparentShadows(true);
+    const int half = sprite->FrameCount() / 2;
+    RunAgainstMemcpy(state, std::vector<uint64_t>(size_t(half), uint64_t(LargeSide) * LargeSide), [&] {
+        sprite->InvalidateFrames();
+        for (int i = 0; i < half; ++i)
+            benchmark::DoNotOptimize(FrameToPNG(*sprite, i, true));
+    });
+}
+BENCHMARK(FrameToPNGOverShadows)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+} // namespace vantrel::bench
