@@ -227,7 +227,11 @@ void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
         }
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(tag));
-        temp = folder / (u8"." + target.filename().u8string() + std::u8string(suffix, suffix + std::strlen(suffix)));
+        // Built by appending: "." + name trips a false -Wrestrict of GCC 12 at -O3.
+        std::u8string name = u8".";
+        name += target.filename().u8string();
+        name.append(suffix, suffix + std::strlen(suffix));
+        temp = folder / name;
 #ifdef _WIN32
         f.reset(_wfopen(temp.c_str(), L"wbx"));
 #else

@@ -1,0 +1,298 @@
+// The frame decoders against plain byte-at-a-time decoders written straight from the format
+// descriptions, on every frame of the shared corpus and on random and damaged input, so that
+// the fast decoders keep exactly the same results (including where damaged input ends them).
+#include "sprite/FileUtil.h"
+#include "sprite/SHP.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+using namespace vantrel;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+size_t ReferenceLCW(const Bytes& in, Bytes& o)
+{
+    size_t pos = 0, out = 0;
+    const size_t cap = o.size(), size = in.size();
+    auto copyFrom = [&](size_t from, size_t n) {
+        for (size_t k = 0; k < n && out < cap; ++k, ++out)
+            o[out] = o[from + k];
+    };
+    while (out < cap && pos < size) {
+        const uint8_t c = in[pos++];
+        if (c < 0x80) {
+            if (pos >= size)
+                break;
+            const size_t distance = size_t(c & 0x0F) << 8 | in[pos++];
+            if (distance == 0 || distance > out)
+                break;
+            copyFrom(out - distance, (c >> 4) + 3u);
+        } else if (c == 0x80) {
+            break;
+        } else if (c < 0xC0) {
+            bool ended = false;
+            for (size_t k = 0; k < size_t(c & 0x3F); ++k) {
+                if (pos >= size || out >= cap) {
+                    ended = true;
+                    break;
+                }
+                o[out++] = in[pos++];
+            }
+            if (ended)
+                break;
+        } else if (c < 0xFE) {
+            if (size - pos < 2)
+                break;
+            const size_t p = in[pos] | in[pos + 1] << 8;
+            pos += 2;
+            if (p >= out)
+                break;
+            copyFrom(p, (c & 0x3Fu) + 3u);
+        } else if (c == 0xFE) {
+            if (size - pos < 3)
+                break;
+            const size_t n = in[pos] | in[pos + 1] << 8;
+            for (size_t k = 0; k < n && out < cap; ++k)
+                o[out++] = in[pos + 2];
+            pos += 3;
+        } else {
+            if (size - pos < 4)
+                break;
+            const size_t n = in[pos] | in[pos + 1] << 8, p = in[pos + 2] | in[pos + 3] << 8;
+            pos += 4;
+            if (n == 0 || out == cap)
+                continue;
+            if (p >= out)
+                break;
+            copyFrom(p, n);
+        }
+    }
+    return out;
+}
+
+size_t ReferenceXOR(const Bytes& in, const Bytes& ref, Bytes& o)
+{
+    size_t pos = 0, out = 0;
+    const size_t cap = o.size(), size = in.size();
+    auto copyRef = [&](size_t n) {
+        for (size_t k = 0; k < n && out < cap; ++k, ++out)
+            o[out] = ref[out];
+    };
+    auto fill = [&](uint8_t v, size_t n) {
+        for (size_t k = 0; k < n && out < cap; ++k, ++out)
+            o[out] = uint8_t(ref[out] ^ v);
+    };
+    auto xorInput = [&](size_t n) { // false when the input ran out first
+        for (size_t k = 0; k < n && out < cap; ++k, ++out) {
+            if (pos >= size)
+                return false;
+            o[out] = uint8_t(ref[out] ^ in[pos++]);
+        }
+        return true;
+    };
+    while (out < cap && pos < size) {
+        const uint8_t c = in[pos++];
+        if (c == 0) {
+            if (size - pos < 2)
+                break;
+            const uint8_t n = in[pos], v = in[pos + 1];
+            pos += 2;
+            fill(v, n);
+        } else if (c < 0x80) {
+            if (!xorInput(c))
+                break;
+        } else if (c > 0x80) {
+            copyRef(c & 0x7F);
+        } else {
+            if (size - pos < 2)
+                break;
+            const size_t w = in[pos] | in[pos + 1] << 8;
+            pos += 2;
+            if (w == 0)
+                break;
+            if (w < 0x8000) {
+                copyRef(w);
+            } else if ((w & 0x4000) == 0) {
+                if (!xorInput(w & 0x3FFF))
+                    break;
+            } else {
+                if (pos >= size)
+                    break;
+                fill(in[pos++], w & 0x3FFF);
+            }
+        }
+    }
+    return out;
+}
+
+// The rows of a line-encoded frame into a width x height canvas at the rectangle, clipped.
+void ReferenceTSLines(const Bytes& in, int width, int height, int x0, int y0, int cx, int cy, Bytes& canvas)
+{
+    size_t pos = 0;
+    for (int r = 0; r < cy; ++r) {
+        if (in.size() - pos < 2)
+            break;
+        const size_t length = in[pos] | in[pos + 1] << 8;
+        if (length < 2)
+            break;
+        const size_t end = pos + std::min(length, in.size() - pos);
+        size_t p = pos + 2;
+        int x = 0;
+        while (p < end) {
+            const uint8_t b = in[p++];
+            if (b != 0) {
+                if (x < cx && x0 + x < width && y0 + r < height)
+                    canvas[size_t(y0 + r) * size_t(width) + size_t(x0 + x)] = b;
+                ++x;
+            } else {
+                if (p >= end)
+                    break;
+                x += in[p++];
+            }
+        }
+        pos = end;
+    }
+}
+
+Bytes RandomBytes(std::mt19937& rng, size_t n, int zeroPercent)
+{
+    Bytes b(n);
+    for (uint8_t& v : b)
+        v = int(rng() % 100) < zeroPercent ? 0 : uint8_t(rng());
+    return b;
+}
+
+// Turns random bytes into mostly valid LCW or XOR command streams by biasing command bytes.
+Bytes RandomCommands(std::mt19937& rng, size_t n, bool lcw)
+{
+    Bytes b;
+    while (b.size() < n) {
+        const int kind = int(rng() % 6);
+        if (lcw) {
+            const uint8_t c[] = {uint8_t(rng() % 0x80), uint8_t(0x81 + rng() % 63), uint8_t(0xC0 + rng() % 62), 0xFE, 0xFF,
+                                 uint8_t(0x81 + rng() % 8)};
+            b.push_back(c[kind]);
+        } else {
+            const uint8_t c[] = {0x00, uint8_t(1 + rng() % 0x7F), uint8_t(0x81 + rng() % 0x7F), 0x80, uint8_t(1 + rng() % 6),
+                                 uint8_t(0x81 + rng() % 6)};
+            b.push_back(c[kind]);
+        }
+        const size_t args = rng() % 5;
+        for (size_t k = 0; k < args; ++k)
+            b.push_back(uint8_t(rng() % 3 == 0 ? rng() % 8 : rng()));
+    }
+    return b;
+}
+
+} // namespace
+
+TEST(DecoderReference, LCWAndXORMatchOnRandomAndDamagedInput)
+{
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 20000; ++round) {
+        const size_t cap = 1 + rng() % 600;
+        const Bytes in = round % 3 == 0 ? RandomBytes(rng, rng() % 400, 10) : RandomCommands(rng, rng() % 400, round % 2);
+        Bytes expect(cap, 0xEE), got(cap, 0xEE);
+        ASSERT_EQ(TSHP::DecodeFormat80(in, got), ReferenceLCW(in, expect)) << "round " << round;
+        // Bytes past the count written are the caller's to clear; compare what was written.
+        ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(ReferenceLCW(in, expect)), got.begin()))
+            << "LCW round " << round;
+
+        const Bytes ref = RandomBytes(rng, cap, 30);
+        Bytes expectX(cap, 0xEE), gotX(cap, 0xEE);
+        const size_t n = ReferenceXOR(in, ref, expectX);
+        ASSERT_EQ(TSHP::DecodeFormat40(in, ref.data(), gotX), n) << "round " << round;
+        ASSERT_TRUE(std::equal(expectX.begin(), expectX.begin() + std::ptrdiff_t(n), gotX.begin())) << "XOR round " << round;
+    }
+}
+
+TEST(DecoderReference, TDCorpusFramesMatch)
+{
+    if (!std::filesystem::is_directory(VANTREL_CORPUS_DIR))
+        GTEST_SKIP() << "no shared corpus";
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VANTREL_CORPUS_DIR) + "/td")) {
+        const Bytes file = ReadWholeFile(entry.path().string());
+        TSHP sprite;
+        sprite.LoadFromMemory(file);
+        ASSERT_EQ(sprite.Format, TSHPFormat::TD) << entry.path();
+        const size_t canvas = size_t(sprite.Width) * size_t(sprite.Height);
+        std::vector<Bytes> frames;
+        for (int f = 0; f < sprite.FrameCount(); ++f) {
+            const uint8_t* e = file.data() + 14 + 8 * size_t(f);
+            const size_t offset = e[0] | e[1] << 8 | e[2] << 16;
+            const Bytes input(file.begin() + std::ptrdiff_t(offset), file.end());
+            Bytes frame(canvas, 0);
+            if (e[3] == 0x80 || (e[3] == 0x20 && f == 0)) {
+                ReferenceLCW(input, frame);
+            } else {
+                int reference = f - 1;
+                if (e[3] == 0x40) {
+                    const size_t wanted = e[4] | e[5] << 8 | e[6] << 16;
+                    reference = -1;
+                    for (int k = 0; k < f; ++k) {
+                        const uint8_t* g = file.data() + 14 + 8 * size_t(k);
+                        if (size_t(g[0] | g[1] << 8 | g[2] << 16) == wanted)
+                            reference = k;
+                    }
+                }
+                if (reference < 0)
+                    ReferenceLCW(input, frame);
+                else
+                    ReferenceXOR(input, frames[size_t(reference)], frame);
+            }
+            ASSERT_TRUE(std::equal(frame.begin(), frame.end(), sprite.GetFrame(f).Data.get()))
+                << entry.path() << " frame " << f;
+            frames.push_back(std::move(frame));
+        }
+    }
+}
+
+TEST(DecoderReference, TSLineEncodedFramesMatchOnCorpusAndDamagedInput)
+{
+    std::mt19937 rng(99);
+    std::vector<Bytes> files;
+    if (std::filesystem::is_directory(VANTREL_CORPUS_DIR))
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(VANTREL_CORPUS_DIR) + "/ts"))
+            files.push_back(ReadWholeFile(entry.path().string()));
+    for (int round = 0; round < 3000; ++round) {
+        // A TS file of one line-encoded frame: random rows, or rows cut from a corpus frame.
+        const int width = 1 + int(rng() % 40), height = 1 + int(rng() % 30);
+        const int x0 = int(rng() % 8), y0 = int(rng() % 8), cx = 1 + int(rng() % 40), cy = 1 + int(rng() % 30);
+        Bytes rows;
+        for (int r = 0; r < cy + 1; ++r) {
+            Bytes items = RandomBytes(rng, rng() % 50, 25);
+            const size_t length = rng() % 20 == 0 ? rng() % 4 : items.size() + 2;
+            rows.push_back(uint8_t(length));
+            rows.push_back(uint8_t(length >> 8));
+            rows.insert(rows.end(), items.begin(), items.end());
+        }
+        if (!files.empty() && round % 2) {
+            const Bytes& f = files[rng() % files.size()];
+            const size_t from = 8 + rng() % (f.size() - 8);
+            rows.assign(f.begin() + std::ptrdiff_t(from), f.begin() + std::ptrdiff_t(std::min(f.size(), from + 4000)));
+        }
+        rows.resize(rows.size() - std::min(rows.size(), size_t(rng() % 3 == 0 ? rng() % 30 : 0)));
+        Bytes file = {0, 0, uint8_t(width), 0, uint8_t(height), 0, 1, 0};
+        const uint8_t header[24] = {uint8_t(x0), 0, uint8_t(y0), 0, uint8_t(cx), 0, uint8_t(cy), 0, 3, 0, 0, 0, 0, 0, 0, 0,
+                                    0, 0, 0, 0, 32, 0, 0, 0};
+        file.insert(file.end(), header, header + 24);
+        file.insert(file.end(), rows.begin(), rows.end());
+
+        Bytes expect(size_t(width) * size_t(height), 0);
+        ReferenceTSLines(rows, width, height, x0, y0, cx, cy, expect);
+        TSHP sprite;
+        sprite.LoadFromMemory(file);
+        ASSERT_EQ(sprite.FrameCount(), 1);
+        const uint8_t* data = sprite.GetFrame(0).Data.get();
+        if (!data) {
+            ASSERT_TRUE(rows.empty()) << "only a frame whose data lie past the file's end has none";
+            continue;
+        }
+        ASSERT_TRUE(std::equal(expect.begin(), expect.end(), data)) << "round " << round;
+    }
+}
