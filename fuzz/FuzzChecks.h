@@ -81,9 +81,12 @@ inline void RenderSome(TSHP& sprite, TOptions options)
     sprite.SetUseSideColour(options[5]);
     sprite.SetLuminosity(options[6] ? 17 : 0);
     const int half = sprite.FrameCount() / 2;
-    for (int i = 0; i < sprite.FrameCount(); ++i) {
+    const uint64_t canvas = uint64_t(sprite.Width) * uint64_t(sprite.Height);
+    uint64_t pixels = 0; // huge canvases of tiny files are allowed; drawing a few of them is enough
+    for (int i = 0; i < sprite.FrameCount() && pixels + canvas <= (16u << 20); ++i) {
         if ((i >= 8 && i < half) || i >= half + 8 || (IsIsoBuilding(sprite.SHPType) && i == 3))
             continue; // frame 3 of an iso building would read the iso palette file
+        pixels += canvas;
         const uint8_t* alpha = sprite.GetFrameAlpha(i);
         if (alpha) {
             const size_t n = size_t(sprite.Width) * size_t(sprite.Height);
