@@ -45,66 +45,39 @@ TTSFrameHeader ReadTSFrameHeader(std::span<const uint8_t> file, size_t i)
 // A frame has data when its offset is non-zero and lies inside the file.
 bool HasFrameData(const TTSFrameHeader& h, size_t fileSize) { return h.DataOffset != 0 && h.DataOffset < fileSize; }
 
-// Sets [out, out + n) to 0, where room >= n bytes are left in the row. Where the row leaves
-// space, whole 16-byte blocks are stored, which may reach ahead into bytes the row's following
-// items (or the zeroing of its remainder) write again.
-void ZeroRun(uint8_t* out, size_t n, size_t room)
-{
-    const size_t blocks = (n + 15) / 16;
-    if (blocks * 16 > room) {
-        std::memset(out, 0, n);
-        return;
-    }
-    const uint64_t zero[2] = {};
-    for (size_t k = 0; k < blocks; ++k)
-        std::memcpy(out + 16 * k, zero, 16);
-}
-
-// Decodes the items of one encoded row, [in, inEnd), into [out, rowEnd); pixels and runs past
-// rowEnd are cut off. Returns the end of what was written. Where at least 9 bytes of the source
-// (srcEnd) and 8 of the row are left, 8 input bytes are looked at and stored at once: the pixels
-// before their first 0 byte are kept, the bytes stored after them are written again by the
-// following items (or by the zeroing of the row's remainder).
-uint8_t* DecodeTSRow(const uint8_t* in, const uint8_t* const inEnd, const uint8_t* const srcEnd, uint8_t* out,
-                     uint8_t* const rowEnd)
+// Copies the pixels of one encoded row, [in, inEnd), to [out, out + width) of a canvas that is
+// already 0: transparent runs are only skipped. Pixels and runs past the width are cut off.
+// Where 8 bytes of the source (up to srcEnd) and of the row are left, 8 input bytes are looked
+// at and stored at once, those from the first 0 or from the row's end on stored as 0: they lie
+// in the run that 0 starts, or are written again by the items after it, or stay transparent.
+void DecodeTSRow(const uint8_t* in, const uint8_t* const inEnd, const uint8_t* const srcEnd, uint8_t* const out,
+                 const size_t width)
 {
     constexpr uint64_t Ones = 0x0101010101010101ull;
     constexpr uint64_t Highs = 0x8080808080808080ull;
-    while (in < inEnd && out < rowEnd) {
-        const size_t room = size_t(rowEnd - out);
-        if (srcEnd - in >= 9 && room >= 8) {
+    constexpr bool WordWise = std::endian::native == std::endian::little;
+    size_t x = 0;
+    while (in < inEnd && x < width) {
+        if (*in == 0) {
+            if (inEnd - in < 2)
+                return;
+            x += in[1];
+            in += 2;
+        } else if (WordWise && srcEnd - in >= 8 && width - x >= 8) {
             uint64_t word;
             std::memcpy(&word, in, 8);
-            std::memcpy(out, &word, 8);
             const uint64_t zeros = (word - Ones) & ~word & Highs;
-            const size_t pixels = zeros ? size_t(std::countr_zero(zeros)) / 8 : 8;
-            const size_t left = size_t(inEnd - in);
-            if (pixels >= left)
-                return out + left;
+            size_t pixels = zeros ? size_t(std::countr_zero(zeros)) / 8 : 8;
+            pixels = std::min(pixels, size_t(inEnd - in));
+            if (pixels < 8)
+                word &= (uint64_t(1) << (8 * pixels)) - 1;
+            std::memcpy(out + x, &word, 8);
             in += pixels;
-            out += pixels;
-            if (pixels == 8)
-                continue;
-            if (in + 1 == inEnd)
-                return out;
-            const size_t run = std::min<size_t>(in[1], size_t(rowEnd - out));
-            in += 2;
-            ZeroRun(out, run, size_t(rowEnd - out));
-            out += run;
-            continue;
+            x += pixels;
+        } else {
+            out[x++] = *in++;
         }
-        const uint8_t b = *in++;
-        if (b != 0) {
-            *out++ = b;
-            continue;
-        }
-        if (in == inEnd)
-            break;
-        const size_t n = std::min<size_t>(*in++, size_t(rowEnd - out));
-        std::memset(out, 0, n);
-        out += n;
     }
-    return out;
 }
 
 } // namespace
@@ -260,36 +233,46 @@ void TSHP::ReadPaletteTrailer(std::span<const uint8_t> tail)
     CustomPalette = true;
 }
 
+// Real sprites' rectangles are small beside their canvas: one memset of the whole canvas and
+// then only the pixels is quicker than zeroing around the rectangle row by row.
 void TSHP::DecodeTSCompressed(TSHPFrame& frame, std::span<const uint8_t> source) const
 {
-    const uint8_t* const src = source.data();
-    const size_t size = source.size();
-    size_t pos = 0;
-    bool ended = false;
+    std::memset(frame.Data.get(), 0, size_t(Width) * size_t(Height));
     const TVisibleRect r = VisiblePart(frame, Width, Height);
-    FillCanvas(frame.Data.get(), Width, Height, r, [&](int, uint8_t* out) {
-        uint8_t* const rowEnd = out + r.CX;
-        const size_t length = size - pos >= 2 ? ReadU16(src + pos) : 0;
-        ended = ended || length < 2;
-        if (ended)
-            return out;
-        const size_t have = std::min(length, size - pos);
-        out = DecodeTSRow(src + pos + 2, src + pos + have, src + size, out, rowEnd);
-        pos += have;
-        return out;
-    });
+    const uint8_t* in = source.data();
+    const uint8_t* const end = in + source.size();
+    uint8_t* row = frame.Data.get() + size_t(r.Y) * size_t(Width) + size_t(r.X);
+    for (int y = 0; y < r.CY && end - in >= 2; ++y, row += Width) {
+        const size_t length = ReadU16(in);
+        if (length < 2)
+            break;
+        const uint8_t* const next = in + std::min(length, size_t(end - in));
+        DecodeTSRow(in + 2, next, end, row, size_t(r.CX));
+        in = next;
+    }
 }
 
+// A raw rectangle of a quarter of the canvas or more is written in one pass with the zeros
+// around it; a smaller one after one memset of the canvas.
 void TSHP::DecodeTSRaw(TSHPFrame& frame, std::span<const uint8_t> source) const
 {
     const TVisibleRect r = VisiblePart(frame, Width, Height);
-    FillCanvas(frame.Data.get(), Width, Height, r, [&](int row, uint8_t* out) {
-        const size_t offset = size_t(row) * frame.CX;
+    auto copyRow = [&](int y, uint8_t* out) {
+        const size_t offset = size_t(y) * frame.CX;
         const size_t have = offset < source.size() ? std::min(size_t(r.CX), source.size() - offset) : 0;
         if (have)
             std::memcpy(out, source.data() + offset, have);
         return out + have;
-    });
+    };
+    const size_t canvas = size_t(Width) * size_t(Height);
+    if (size_t(r.CX) * size_t(r.CY) * 4 >= canvas) {
+        FillCanvas(frame.Data.get(), Width, Height, r, copyRow);
+        return;
+    }
+    std::memset(frame.Data.get(), 0, canvas);
+    uint8_t* row = frame.Data.get() + size_t(r.Y) * size_t(Width) + size_t(r.X);
+    for (int y = 0; y < r.CY; ++y, row += Width)
+        copyRow(y, row);
 }
 
 } // namespace vantrel
