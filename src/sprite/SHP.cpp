@@ -4,10 +4,37 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace vantrel {
+
+namespace {
+
+// Sprites are loaded, drawn and dropped whole: thousands of canvases and caches of one size are
+// freed and soon allocated again. By default the C library gives freed memory at the top of its
+// heap back to the system, and the next sprite faults every page in afresh, which costs far more
+// than decoding (loading the shared corpus of 70 MB of canvases over and over ran 35 times
+// slower). Keep up to 256 MiB of freed memory, and take blocks up to 32 MiB from the heap
+// rather than from fresh mappings.
+void KeepFreedMemoryForCanvases()
+{
+#if defined(__GLIBC__)
+    static const bool done = [] {
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        return true;
+    }();
+    (void)done;
+#endif
+}
+
+} // namespace
 
 TSHP::TSHP()
 {
+    KeepFreedMemoryForCanvases();
     Palette[0] = TransparentColour;
     for (int i = 0; i <= 254; ++i) {
         const uint8_t g = uint8_t(i * 255 / 254);
