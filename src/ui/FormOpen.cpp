@@ -209,7 +209,7 @@ void TFrmOpen::CreatePreviewControls()
     PrevGameTD->setChecked(true);
     connect(GameButtonGroup, &QButtonGroup::idClicked, this, [this](int game) { PrevGameTDClick(game); });
 
-    PreviewTypeBox = new QComboBox(PreviewDetailsPanel);
+    PreviewTypeBox = new TImageComboBox(PreviewDetailsPanel);
     PreviewTypeBox->setObjectName("PreviewTypeBox");
     for (int type = 0; type < SHPTypeCount; ++type)
         PreviewTypeBox->addItem(SHPTypeIcon(type), SHPTypeNames[size_t(type)]);

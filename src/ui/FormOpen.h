@@ -2,6 +2,7 @@
 // the selected file, and the game and type under which it is shown.
 #pragma once
 
+#include "WidenCombos.h"
 #include "sprite/SHP.h"
 
 #include <QDialog>
@@ -54,7 +55,7 @@ public:
     QToolButton* PrevGameRA1 = nullptr;
     QToolButton* PrevGameTS = nullptr;
     QToolButton* PrevGameRA2 = nullptr;
-    QComboBox* PreviewTypeBox = nullptr;
+    TImageComboBox* PreviewTypeBox = nullptr;
     QLineEdit* FileNameEdit = nullptr;
     QPushButton* OkButton = nullptr;
     QPushButton* CloseButton = nullptr;

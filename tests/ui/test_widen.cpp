@@ -1,6 +1,9 @@
 // Image combo boxes drop down lists wide enough for their longest item.
 #include "UiTestSupport.h"
 
+#include "ui/FormColourSwitcher.h"
+#include "ui/FormMain.h"
+#include "ui/FormOpen.h"
 #include "ui/Icons.h"
 #include "ui/WidenCombos.h"
 
@@ -71,6 +74,18 @@ TEST(WidenCombos, ListNearTheRightScreenEdgeIsAlignedWithTheBox)
     const QRect list = combo.view()->window()->geometry();
     EXPECT_EQ(list.left(), comboRight - list.width() - 1);
     combo.hidePopup();
+}
+
+using WidenedControls = MainWindowTest;
+
+TEST_F(WidenedControls, OnlyTheImageComboBoxesOfTheWindowsWiden)
+{
+    TFrmMain& main = Window();
+    EXPECT_NE(qobject_cast<TImageComboBox*>(main.TypeBox), nullptr);
+    EXPECT_NE(qobject_cast<TImageComboBox*>(main.PaletteCombo), nullptr);
+    EXPECT_NE(qobject_cast<TImageComboBox*>(main.FrmOpen->PreviewTypeBox), nullptr);
+    EXPECT_NE(qobject_cast<TImageComboBox*>(main.FrmColourSwitcher->CategoryCombo), nullptr);
+    EXPECT_EQ(qobject_cast<TImageComboBox*>(main.FrmOpen->ShellComboBox), nullptr);
 }
 
 } // namespace vantrel::test
