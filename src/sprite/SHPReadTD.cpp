@@ -62,45 +62,94 @@ uint8_t* CopyShortFromOutput(uint8_t* dst, const uint8_t* src, size_t n, size_t 
     return CopyFromOutput(dst, src, n);
 }
 
-// The XOR loops work on 8-byte words. Where limit (>= n) leaves room for a last whole word, it
-// is used instead of a byte loop: the bytes it reads past n lie inside the buffers and the bytes
-// it writes past n are written again by the following commands or by the final zeroing.
-size_t WordEnd(size_t n, size_t limit) { return (n + 7) / 8 * 8 <= limit ? n : n / 8 * 8; }
-
-void XorCopy(uint8_t* out, const uint8_t* ref, const uint8_t* in, size_t n, size_t limit)
+// XORs n bytes of the output with the input, or with one value, 8 bytes at a time; the output
+// already holds the reference frame.
+void XorInput(uint8_t* out, const uint8_t* in, size_t n)
 {
     size_t k = 0;
-    for (const size_t end = WordEnd(n, limit); k < end; k += 8) {
+    for (; k + 8 <= n; k += 8) {
         uint64_t a, b;
-        std::memcpy(&a, ref + k, 8);
+        std::memcpy(&a, out + k, 8);
         std::memcpy(&b, in + k, 8);
         a ^= b;
         std::memcpy(out + k, &a, 8);
     }
     for (; k < n; ++k)
-        out[k] = ref[k] ^ in[k];
+        out[k] ^= in[k];
 }
 
-void XorFill(uint8_t* out, const uint8_t* ref, uint8_t value, size_t n, size_t limit)
+void XorValue(uint8_t* out, uint8_t value, size_t n)
 {
     const uint64_t pattern = value * 0x0101010101010101ull;
     size_t k = 0;
-    for (const size_t end = WordEnd(n, limit); k < end; k += 8) {
+    for (; k + 8 <= n; k += 8) {
         uint64_t a;
-        std::memcpy(&a, ref + k, 8);
+        std::memcpy(&a, out + k, 8);
         a ^= pattern;
         std::memcpy(out + k, &a, 8);
     }
     for (; k < n; ++k)
-        out[k] = ref[k] ^ value;
+        out[k] ^= value;
 }
 
-void CopyReference(uint8_t* out, const uint8_t* ref, size_t n, size_t limit)
+// The LCW commands that fit in 64 bytes of output, decoded with fixed-size stores of 16 or 64
+// bytes while the input holds at least FastInput bytes after the command byte and the output
+// room for 64: the bytes stored past a command's end are written again by the following commands
+// or by the zeroing of what the frame leaves unwritten. Returns false for the commands, or the
+// overlapping copies, that the careful decoding handles.
+constexpr ptrdiff_t FastInput = 64;
+constexpr ptrdiff_t FastRoom = 64;
+
+// Copies n <= 64 bytes from src, at least 16 bytes before dst, 16 at a time: each block is read
+// after the one before it was written, so overlapping copies repeat as byte-wise ones do.
+bool CopyFastFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
 {
-    if (RoundToBlocks(n) <= limit)
-        CopyBlocks(out, ref, n);
-    else
-        std::memcpy(out, ref, n);
+    const size_t distance = size_t(dst - src);
+    if (distance >= 64) {
+        std::memcpy(dst, src, 64);
+        return true;
+    }
+    if (distance < 16)
+        return false;
+    for (size_t k = 0; k < n; k += 16)
+        std::memcpy(dst + k, src + k, 16);
+    return true;
+}
+
+bool DecodeFastLCWCommand(uint8_t c, const uint8_t*& in, uint8_t*& out, uint8_t* base)
+{
+    const size_t done = size_t(out - base);
+    if (c < 0x80) {
+        const size_t distance = size_t(c & 0x0F) << 8 | in[0];
+        if (distance < 16 || distance > done)
+            return false;
+        std::memcpy(out, out - distance, 16);
+        out += (c >> 4) + 3;
+        in += 1;
+    } else if (c < 0xC0) {
+        if (c == 0x80)
+            return false;
+        std::memcpy(out, in, 64);
+        out += c & 0x3F;
+        in += c & 0x3F;
+    } else if (c < 0xFE) {
+        const size_t position = ReadU16(in);
+        const size_t n = (c & 0x3F) + 3;
+        if (position >= done || !CopyFastFromOutput(out, base + position, n))
+            return false;
+        out += n;
+        in += 2;
+    } else if (c == 0xFE) {
+        const size_t n = ReadU16(in);
+        if (n > 64)
+            return false;
+        std::memset(out, in[2], 64);
+        out += n;
+        in += 3;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 // Clears TDFrameOffsets when loading ends, whichever way it ends.
@@ -200,6 +249,8 @@ size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> o
     uint8_t* const outEnd = base + output.size();
     while (out < outEnd && in < inEnd) {
         const uint8_t c = *in++;
+        if (inEnd - in >= FastInput && outEnd - out >= FastRoom && DecodeFastLCWCommand(c, in, out, base))
+            continue;
         const size_t room = size_t(outEnd - out);
         const size_t done = size_t(out - base);
         if (c < 0x80) {
@@ -263,35 +314,28 @@ size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> o
 
 size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output)
 {
+    // The output starts as a copy of the reference frame, so that the runs left as they are cost
+    // nothing; the bytes past the end of the decoded ones are cleared by the caller.
+    if (reference != output.data())
+        std::memcpy(output.data(), reference, output.size());
     const uint8_t* in = input.data();
     const uint8_t* const inEnd = in + input.size();
     uint8_t* const base = output.data();
     uint8_t* out = base;
     uint8_t* const outEnd = base + output.size();
-    const uint8_t* ref = reference;
     auto xorInput = [&](size_t n) {
-        const size_t room = size_t(outEnd - out);
-        const size_t have = std::min({n, size_t(inEnd - in), room});
-        XorCopy(out, ref, in, have, std::min(room, size_t(inEnd - in)));
+        const size_t have = std::min({n, size_t(inEnd - in), size_t(outEnd - out)});
+        XorInput(out, in, have);
         out += have;
-        ref += have;
         in += have;
         return have == n || out == outEnd;
     };
     auto xorValue = [&](uint8_t value, size_t n) {
-        const size_t room = size_t(outEnd - out);
-        n = std::min(n, room);
-        XorFill(out, ref, value, n, room);
+        n = std::min(n, size_t(outEnd - out));
+        XorValue(out, value, n);
         out += n;
-        ref += n;
     };
-    auto copyReference = [&](size_t n) {
-        const size_t room = size_t(outEnd - out);
-        n = std::min(n, room);
-        CopyReference(out, ref, n, room);
-        out += n;
-        ref += n;
-    };
+    auto skip = [&](size_t n) { out += std::min(n, size_t(outEnd - out)); };
     while (out < outEnd && in < inEnd) {
         const uint8_t c = *in++;
         if (c == 0) {
@@ -305,7 +349,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
             if (!xorInput(c))
                 break;
         } else if (c > 0x80) {
-            copyReference(c & 0x7F);
+            skip(c & 0x7F);
         } else {
             if (inEnd - in < 2)
                 break;
@@ -314,7 +358,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
             if (w == 0)
                 break;
             if (w < 0x8000) {
-                copyReference(w);
+                skip(w);
             } else if ((w & 0x4000) == 0) {
                 if (!xorInput(w & 0x3FFF))
                     break;

@@ -189,7 +189,53 @@ Bytes RandomCommands(std::mt19937& rng, size_t n, bool lcw)
     return b;
 }
 
+// A valid LCW stream of about n output bytes whose copies reach back every distance, near ones
+// (overlapping, repeating their pattern) as often as far ones.
+Bytes ValidLCWCommands(std::mt19937& rng, size_t n)
+{
+    Bytes b;
+    size_t done = 0;
+    auto back = [&] { return rng() % 2 ? 1 + rng() % std::min<size_t>(done, 80) : 1 + rng() % done; };
+    while (done < n) {
+        const int kind = done == 0 ? 0 : int(rng() % 4);
+        if (kind == 0) {
+            const size_t count = 1 + rng() % 63;
+            b.push_back(uint8_t(0x80 | count));
+            for (size_t k = 0; k < count; ++k)
+                b.push_back(uint8_t(rng()));
+            done += count;
+        } else if (kind == 1) {
+            const size_t count = 1 + rng() % 100;
+            b.insert(b.end(), {0xFE, uint8_t(count), uint8_t(count >> 8), uint8_t(rng())});
+            done += count;
+        } else if (kind == 2) {
+            const size_t distance = std::min<size_t>(back(), 4095), count = 3 + rng() % 8;
+            b.insert(b.end(), {uint8_t((count - 3) << 4 | distance >> 8), uint8_t(distance)});
+            done += count;
+        } else {
+            const size_t position = done - back(), count = 3 + rng() % 62;
+            b.insert(b.end(), {uint8_t(0xC0 | (count - 3)), uint8_t(position), uint8_t(position >> 8)});
+            done += count;
+        }
+    }
+    b.push_back(0x80);
+    return b;
+}
+
 } // namespace
+
+TEST(DecoderReference, LCWMatchesOnValidStreamsWithNearAndFarCopies)
+{
+    std::mt19937 rng(77);
+    for (int round = 0; round < 3000; ++round) {
+        const size_t cap = 1 + rng() % 3000;
+        const Bytes in = ValidLCWCommands(rng, cap + rng() % 200);
+        Bytes expect(cap, 0xEE), got(cap, 0xEE);
+        const size_t n = ReferenceLCW(in, expect);
+        ASSERT_EQ(TSHP::DecodeFormat80(in, got), n) << "round " << round;
+        ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(n), got.begin())) << "round " << round;
+    }
+}
 
 TEST(DecoderReference, LCWAndXORMatchOnRandomAndDamagedInput)
 {
