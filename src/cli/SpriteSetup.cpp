@@ -2,29 +2,14 @@
 
 #include "sprite/FileUtil.h"
 #include "sprite/Palette.h"
+#include "sprite/SideColours.h"
+#include "sprite/Text.h"
 
 #include <array>
 
 namespace vantrel::cli {
 
 namespace {
-
-struct TNamedColour {
-    const char* Name;
-    TColour24 Colour;
-};
-
-// The side colours of the application's side-colour menu.
-const std::array<TNamedColour, 8> SideColourNames{{
-    {"Gold", MakeColour(245, 214, 120)},
-    {"Red", MakeColour(255, 0, 0)},
-    {"Blue", MakeColour(12, 56, 233)},
-    {"Green", MakeColour(0, 200, 0)},
-    {"Orange", MakeColour(255, 128, 0)},
-    {"Sky Blue", MakeColour(166, 202, 240)},
-    {"Pink", MakeColour(255, 0, 255)},
-    {"Purple", MakeColour(128, 0, 128)},
-}};
 
 std::string WithoutBlanks(std::string_view s)
 {
@@ -33,17 +18,6 @@ std::string WithoutBlanks(std::string_view s)
         if (c != ' ' && c != '-' && c != '_')
             r += c;
     return LowerCase(r);
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -110,8 +84,8 @@ std::optional<uint32_t> ParseSideColour(std::string_view text)
         }
         return value;
     }
-    for (const TNamedColour& c : SideColourNames)
-        if (WithoutBlanks(text) == WithoutBlanks(c.Name))
+    for (const TSideColourItem& c : SideColours)
+        if (WithoutBlanks(text) == WithoutBlanks(c.Caption))
             return ColourToARGB(c.Colour) & 0xFFFFFF;
     return std::nullopt;
 }

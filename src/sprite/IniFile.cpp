@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "FileUtil.h"
+#include "Text.h"
 
 namespace vantrel {
 
@@ -21,17 +22,6 @@ std::string_view Unquote(std::string_view value)
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::optional<uint64_t> ParseDigits(std::string_view digits, unsigned base)

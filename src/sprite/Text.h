@@ -10,4 +10,7 @@ namespace vantrel {
 // long; a longer text is kept whole.
 std::string PadNumber(int64_t number, int width, char fill = '0');
 
+// The value of a hexadecimal digit, or -1 for any other character.
+int HexDigit(char c);
+
 } // namespace vantrel

@@ -8,6 +8,7 @@
 #include "FormSaveOptions.h"
 #include "Icons.h"
 #include "PaletteView.h"
+#include "sprite/SideColours.h"
 #include "SpriteView.h"
 #include "WidenCombos.h"
 #include "imaging/Imaging.h"

@@ -5,6 +5,7 @@
 #include "PaletteView.h"
 #include "SpriteView.h"
 #include "sprite/Palette.h"
+#include "sprite/SideColours.h"
 
 #include <QAction>
 #include <QColorDialog>

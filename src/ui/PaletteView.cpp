@@ -6,17 +6,6 @@
 
 namespace vantrel {
 
-const std::array<TSideColourItem, 8> SideColours = {{
-    {"Gold", MakeColour(245, 214, 120)},
-    {"Red", MakeColour(255, 0, 0)},
-    {"Blue", MakeColour(12, 56, 233)},
-    {"Green", MakeColour(0, 200, 0)},
-    {"Orange", MakeColour(255, 128, 0)},
-    {"Sky Blue", MakeColour(166, 202, 240)},
-    {"Pink", MakeColour(255, 0, 255)},
-    {"Purple", MakeColour(128, 0, 128)},
-}};
-
 namespace {
 
 QColor ToQColor(TColour24 c) { return QColor(c.R, c.G, c.B); }

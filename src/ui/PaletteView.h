@@ -36,11 +36,4 @@ void DrawIndexMarker(QImage& overlay, int index, bool isLeft, const TPalette& pa
 // "Index: 32 (0x20)" and "RGB: (10,20,30)" on two lines: the hint of a colour panel.
 QString ColourInfoText(int index, const TPalette& palette);
 
-// The side colours of the side-colour menu, tags 1 to 8.
-struct TSideColourItem {
-    const char* Caption;
-    TColour24 Colour;
-};
-extern const std::array<TSideColourItem, 8> SideColours;
-
 } // namespace vantrel
