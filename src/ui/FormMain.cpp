@@ -196,6 +196,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     ConnectHandlers();
     CreateShortcuts();
     CreateDialogs();
+    CreateSaveCommands();
+    ConnectDebugCommands();
 }
 
 TFrmMain::~TFrmMain()

@@ -7,6 +7,8 @@
 //   FormMainPalette.cpp   palette view and overlay, selected colours, side colour
 //   FormMainCommands.cpp  open, showing a loaded sprite, game, type, palette, luminosity,
 //                         test sprites, dropped files, keyboard shortcuts
+//   FormMainSave.cpp      Save, Save As and the Save Options dialog
+//   FormMainDebug.cpp     the Debug menu's folder reports
 #pragma once
 
 #include "sprite/SHP.h"
@@ -23,6 +25,7 @@ class QAction;
 class QActionGroup;
 class QButtonGroup;
 class QColorDialog;
+class QFileDialog;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -159,6 +162,8 @@ public:
 
     QTimer* AnimateTimer = nullptr;
     QColorDialog* ColorDialog = nullptr;
+    // The file-save dialog of Save As.
+    QFileDialog* SaveDialog = nullptr;
 
     // --- operations -------------------------------------------------------------------------------
     void UpdateCaption();
@@ -220,6 +225,21 @@ public:
     void MakeTestSHP1Click();
     void MakeHighFrameTest1Click();
 
+    // Saving. Save writes the sprite's own file in its layout, so that a TD/RA1 file stays one;
+    // Save As writes the TS/RA2 layout. Both go through the Save Options dialog.
+    void SaveButtonClick();
+    void SaveAs1Click();
+    // Shows the Save Options dialog for path; when the user confirms, stores the chosen
+    // compression and flags in CurrentSHP and writes it to the dialog's file name in layout.
+    // Returns whether the file was written; a failure is shown to the user and leaves the sprite
+    // bound to its old file with its changes unsaved.
+    bool SaveWithOptions(const QString& path, TSHPFormat layout);
+
+    // The Debug menu's reports over the SHPs folder, written beside the program.
+    void DebugSHPsFolder1Click();
+    void DebugSHPsFolderIgnoreBoringFrames1Click();
+    void ZeroTest1Click();
+
     // Messages to the user (a modal message box titled with the application's name).
     void ShowMessage(const QString& text);
     void ShowError(const QString& text);
@@ -236,6 +256,11 @@ private:
     void CreatePopupMenus();
     void CreateShortcuts();
     void CreateDialogs();
+    void CreateSaveCommands();
+    void ConnectDebugCommands();
+    void RunFolderReport(bool ignoreBoringFrames);
+    // Writes a report beside the program; false (the user told why) when that fails.
+    bool WriteReport(const std::string& fileName, const std::string& text);
     void ConnectHandlers();
     void EnableSpriteCommands();
     void ShowTestSprite(int frameCount);

@@ -1,8 +1,12 @@
 #include "FormSaveOptions.h"
 
 #include "Icons.h"
+#include "sprite/FileUtil.h"
+#include "sprite/Types.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +28,7 @@ struct TFlagBox {
 };
 
 // The boxes in the order of the group, a column of five at each left edge.
-const TFlagBox FlagBoxes[] = {
+const TFlagBox FlagBoxLayout[] = {
     {"CheckBox1", 1, 8, 0},       {"CheckBox2", 4, 8, 1},       {"CheckBox3", 8, 8, 2},
     {"CheckBox4", 16, 8, 3},      {"CheckBox5", 32, 8, 4},      {"CheckBox6", 64, 88, 0},
     {"CheckBox7", 128, 88, 1},    {"CheckBox8", 256, 88, 2},    {"CheckBox16", 512, 88, 3},
@@ -32,7 +36,25 @@ const TFlagBox FlagBoxes[] = {
     {"CheckBox12", 8192, 176, 2}, {"CheckBox11", 16384, 176, 3}, {"CheckBox10", 32768, 176, 4},
 };
 
+QString Hex4(unsigned value) { return QString::number(value, 16).toUpper().rightJustified(4, '0'); }
+
 } // namespace
+
+QString ForceFlagText(int compressionMode, uint16_t forcedFlags)
+{
+    const unsigned plain = forcedFlags;
+    const unsigned compressed = plain + 2;
+    switch (compressionMode) {
+    case 0:
+        return "HEX: " + Hex4(plain) + " or " + Hex4(compressed);
+    case 1:
+        return "HEX: " + Hex4(plain) + " / " + Hex4(compressed);
+    case 2:
+        return "HEX: " + Hex4(compressed);
+    default:
+        return "HEX: " + Hex4(plain);
+    }
+}
 
 TFrmSaveOptions::TFrmSaveOptions(QWidget* parent) : QDialog(parent)
 {
@@ -50,24 +72,28 @@ TFrmSaveOptions::TFrmSaveOptions(QWidget* parent) : QDialog(parent)
 
     CompressionMode = new QGroupBox(" Compression ", this);
     CompressionMode->setGeometry(8, 56, 185, 129);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < CompressionModeCount; ++i) {
         CompressionItems[size_t(i)] = new QRadioButton(CompressionCaptions[i], CompressionMode);
         CompressionItems[size_t(i)]->setGeometry(8, 20 + 24 * i, 170, 20);
+        connect(CompressionItems[size_t(i)], &QRadioButton::clicked, this, &TFrmSaveOptions::CompressionModeClick);
     }
     CompressionItems[0]->setChecked(true);
 
     ForceFlagsGroup = new QGroupBox(" Force Flags ", this);
     ForceFlagsGroup->setGeometry(200, 56, 241, 129);
-    for (const TFlagBox& flag : FlagBoxes) {
+    for (const TFlagBox& flag : FlagBoxLayout) {
         auto* box = new QCheckBox(QString::number(flag.Tag), ForceFlagsGroup);
         box->setObjectName(flag.Name);
         box->setProperty("Tag", flag.Tag);
         box->setGeometry(flag.Left, 16 + 17 * flag.Row, 72, 17);
         box->setEnabled(flag.Tag != 1);
+        connect(box, &QCheckBox::clicked, this, &TFrmSaveOptions::CheckBox1Click);
     }
     ForceFlagLabel = new QLabel("HEX:", ForceFlagsGroup);
     ForceFlagLabel->move(8, 104);
+    ForceFlagLabel->resize(225, 17);
     ForceFlagsGroup->hide();
+    CollectFlagBoxes();
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -77,11 +103,28 @@ TFrmSaveOptions::TFrmSaveOptions(QWidget* parent) : QDialog(parent)
     PngBitBtn1->setGeometry(368, 216, 75, 25);
     PngBitBtn2 = new QPushButton(GlyphIcon(TGlyph::Cancel), "Cancel", this);
     PngBitBtn2->setGeometry(448, 216, 75, 25);
-    connect(PngBitBtn1, &QPushButton::clicked, this, [this] {
-        Accepted = true;
-        accept();
-    });
-    connect(PngBitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(PngBitBtn1, &QPushButton::clicked, this, &TFrmSaveOptions::PngBitBtn1Click);
+    connect(PngBitBtn2, &QPushButton::clicked, this, &TFrmSaveOptions::PngBitBtn2Click);
+    connect(Button1, &QPushButton::clicked, this, &TFrmSaveOptions::Button1Click);
+
+    ChangeDialog = new QFileDialog(this);
+    ChangeDialog->setObjectName("ChangeDialog");
+    ChangeDialog->setOption(QFileDialog::DontUseNativeDialog);
+    ChangeDialog->setAcceptMode(QFileDialog::AcceptSave);
+    ChangeDialog->setFileMode(QFileDialog::AnyFile);
+    ChangeDialog->setNameFilter("*.shp");
+    ChangeDialog->setDefaultSuffix("shp");
+    ChangeDialog->setDirectory(QString::fromStdString(AppFolder()));
+}
+
+// The boxes placed directly in the flag group, in their order; the layout above has 15.
+void TFrmSaveOptions::CollectFlagBoxes()
+{
+    const QList<QCheckBox*> boxes = ForceFlagsGroup->findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly);
+    if (boxes.size() != FlagBoxCount)
+        throw AssertionError(MsgFlagBoxCount);
+    for (int i = 0; i < FlagBoxCount; ++i)
+        FlagBoxes[size_t(i)] = boxes[i];
 }
 
 void TFrmSaveOptions::showEvent(QShowEvent* event)
@@ -89,5 +132,52 @@ void TFrmSaveOptions::showEvent(QShowEvent* event)
     Accepted = false;
     QDialog::showEvent(event);
 }
+
+int TFrmSaveOptions::SelectedCompression() const
+{
+    for (int i = 0; i < CompressionModeCount; ++i)
+        if (CompressionItems[size_t(i)]->isChecked())
+            return i;
+    return 0;
+}
+
+void TFrmSaveOptions::SetSelectedCompression(int mode)
+{
+    if (mode >= 0 && mode < CompressionModeCount)
+        CompressionItems[size_t(mode)]->setChecked(true);
+}
+
+uint16_t TFrmSaveOptions::GetForcedFlags() const
+{
+    unsigned flags = 0;
+    for (const QCheckBox* box : FlagBoxes)
+        if (box->isChecked())
+            flags |= box->property("Tag").toUInt();
+    return uint16_t(flags);
+}
+
+void TFrmSaveOptions::Button1Click()
+{
+    if (ChangeDialog->exec() != QDialog::Accepted || ChangeDialog->selectedFiles().isEmpty())
+        return;
+    FilenameEdit->setText(QDir::toNativeSeparators(ChangeDialog->selectedFiles().first()));
+}
+
+void TFrmSaveOptions::CompressionModeClick() { UpdateForceFlagLabel(); }
+
+void TFrmSaveOptions::CheckBox1Click() { UpdateForceFlagLabel(); }
+
+void TFrmSaveOptions::UpdateForceFlagLabel()
+{
+    ForceFlagLabel->setText(ForceFlagText(SelectedCompression(), GetForcedFlags()));
+}
+
+void TFrmSaveOptions::PngBitBtn1Click()
+{
+    Accepted = true;
+    accept();
+}
+
+void TFrmSaveOptions::PngBitBtn2Click() { reject(); }
 
 } // namespace vantrel

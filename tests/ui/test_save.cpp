@@ -1,0 +1,508 @@
+// Saving from the main window: Save and Save As through the file dialog and the Save Options
+// dialog, round trips through files, cancelling, failing writes, the title and the enabled
+// commands.
+#include "UiTestSupport.h"
+
+#include "sprite/FileUtil.h"
+#include "ui/FormSaveOptions.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <unistd.h>
+
+namespace vantrel::test {
+
+namespace {
+
+// Answers the modal dialogs a command raises, one step each, in the order they come.
+class TDialogScript {
+public:
+    // A file dialog: choose path, or cancel when it is empty. shownWith receives the name the
+    // dialog was showing.
+    TDialogScript& File(const QString& path, QString* shownWith = nullptr)
+    {
+        Steps.push_back([path, shownWith](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (!dialog)
+                return false;
+            if (shownWith)
+                *shownWith = dialog->selectedFiles().value(0);
+            if (path.isEmpty()) {
+                dialog->reject();
+            } else {
+                // The dialog leaves a name typed into a focused name box as it is.
+                if (QWidget* focused = dialog->focusWidget())
+                    focused->clearFocus();
+                dialog->selectFile(path);
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+            }
+            return true;
+        });
+        return *this;
+    }
+    // The Save Options dialog: action sets it and closes it (or queues a click that opens another
+    // dialog).
+    TDialogScript& Options(std::function<void(TFrmSaveOptions&)> action)
+    {
+        Steps.push_back([action](QWidget* modal) {
+            auto* dialog = qobject_cast<TFrmSaveOptions*>(modal);
+            if (!dialog)
+                return false;
+            action(*dialog);
+            return true;
+        });
+        return *this;
+    }
+    // The Save Options dialog confirmed with the compression item mode.
+    TDialogScript& SaveWith(int mode)
+    {
+        return Options([mode](TFrmSaveOptions& d) {
+            d.CompressionItems[size_t(mode)]->click();
+            d.PngBitBtn1->click();
+        });
+    }
+    // A message box, answered with Ok; its text is kept in Messages.
+    TDialogScript& Message()
+    {
+        Steps.push_back([this](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box)
+                return false;
+            Messages << box->text();
+            box->button(QMessageBox::Ok)->click();
+            return true;
+        });
+        return *this;
+    }
+
+    // Runs action; every step must have been used by its end.
+    void Run(const std::function<void()>& action)
+    {
+        QTimer timer;
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            if (Next < Steps.size() && Steps[Next](modal)) {
+                ++Next;
+                return;
+            }
+            ADD_FAILURE() << "unexpected dialog " << modal->metaObject()->className();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+        });
+        timer.start();
+        action();
+        timer.stop();
+        EXPECT_EQ(Next, Steps.size()) << "dialogs left unanswered";
+    }
+
+    QStringList Messages;
+
+private:
+    std::vector<std::function<bool(QWidget*)>> Steps;
+    size_t Next = 0;
+};
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+uint16_t FrameFlags(const QByteArray& file, int frame)
+{
+    const int at = 8 + 24 * frame + 8;
+    return uint16_t(uint8_t(file[at]) | (uint8_t(file[at + 1]) << 8));
+}
+
+// A TS unit of four 6 x 5 frames (two pictures and their shadows) with a few pixels set.
+std::unique_ptr<TSHP> PaintedSprite()
+{
+    auto sprite = BlankSprite(4, 6, 5, TSHPGame::TS, TSHPType::Unit);
+    SetPixel(*sprite, 0, 1, 1, 17);
+    SetPixel(*sprite, 0, 4, 3, 200);
+    for (int x = 0; x < 6; ++x)
+        SetPixel(*sprite, 1, x, 2, uint8_t(40 + x));
+    SetPixel(*sprite, 2, 2, 2, 1);
+    for (int i = 0; i < sprite->FrameCount(); ++i)
+        sprite->UpdateFrameBounds(i);
+    return sprite;
+}
+
+void ExpectSameFrames(const TSHP& expected, const TSHP& actual)
+{
+    ASSERT_EQ(actual.Width, expected.Width);
+    ASSERT_EQ(actual.Height, expected.Height);
+    ASSERT_EQ(actual.FrameCount(), expected.FrameCount());
+    const size_t size = size_t(expected.Width * expected.Height);
+    for (int i = 0; i < expected.FrameCount(); ++i) {
+        const TSHPFrame& a = expected.GetFrame(i);
+        const TSHPFrame& b = actual.GetFrame(i);
+        for (size_t p = 0; p < size; ++p) {
+            const uint8_t va = a.Data ? a.Data[p] : 0;
+            const uint8_t vb = b.Data ? b.Data[p] : 0;
+            ASSERT_EQ(va, vb) << "frame " << i << " pixel " << p;
+        }
+    }
+}
+
+std::unique_ptr<TSHP> LoadBack(const QString& path)
+{
+    auto sprite = std::make_unique<TSHP>();
+    sprite->LoadFromFile(path.toStdString());
+    return sprite;
+}
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// Marks the sprite shown as changed, as an edit does.
+void ChangeShownSprite(TFrmMain& main, int x, int y, uint8_t index)
+{
+    SetPixel(*main.CurrentSHP, 0, x, y, index);
+    main.CurrentSHP->UpdateFrameBounds(0);
+    main.CurrentSHP->IsSaved = false;
+    main.UpdateCaption();
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, SaveAsWritesANewSpriteWithTheChosenCompression)
+{
+    Show(PaintedSprite());
+    TFrmMain& main = Window();
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [unknown.shp*] 6x5");
+    EXPECT_FALSE(main.SaveButton->isEnabled());
+    EXPECT_FALSE(main.Save1->isEnabled());
+    EXPECT_TRUE(main.SaveAsButton->isEnabled());
+    EXPECT_TRUE(main.SaveAs1->isEnabled());
+
+    const QString path = Native(DataPath("out/tank.shp"));
+    QDir().mkpath(DataPath("out"));
+    QString presetName = "not shown";
+    QString optionsName;
+    TDialogScript script;
+    script.File(path, &presetName).Options([&optionsName](TFrmSaveOptions& d) {
+        optionsName = d.FilenameEdit->text();
+        d.CompressionItems[3]->click();
+        d.PngBitBtn1->click();
+    });
+    script.Run([&main] { main.SaveAsButton->click(); });
+
+    // "unknown.shp" is no file: the dialog is not preset with it.
+    EXPECT_FALSE(presetName.endsWith("unknown.shp"));
+    EXPECT_EQ(optionsName, path);
+    ASSERT_TRUE(QFile::exists(path));
+    const TSHP& shown = *main.CurrentSHP;
+    EXPECT_EQ(shown.FileName, path.toStdString());
+    EXPECT_TRUE(shown.IsSaved);
+    EXPECT_TRUE(shown.HasFile);
+    EXPECT_EQ(shown.CompressionMode, 3);
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [tank.shp] 6x5");
+    EXPECT_FALSE(main.SaveButton->isEnabled());
+    EXPECT_FALSE(main.Save1->isEnabled());
+    EXPECT_TRUE(main.SaveAsButton->isEnabled());
+
+    const QByteArray bytes = ReadAll(path);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(FrameFlags(bytes, i) & 2, 0) << "frame " << i << " stored compressed";
+    auto back = LoadBack(path);
+    EXPECT_EQ(back->Format, TSHPFormat::TS);
+    ExpectSameFrames(*PaintedSprite(), *back);
+}
+
+TEST_F(MainWindowTest, SaveAsPresetsTheFileAndKeepsTheCompressionForTheNextSave)
+{
+    Show(PaintedSprite());
+    TFrmMain& main = Window();
+    const QString first = Native(DataPath("first.shp"));
+    TDialogScript script;
+    script.File(first).SaveWith(2);
+    script.Run([&main] { main.SaveAs1->trigger(); });
+    ASSERT_TRUE(QFile::exists(first));
+    const QByteArray firstBytes = ReadAll(first);
+    for (int i = 0; i < 3; ++i) // frame 3 is empty and has no data
+        EXPECT_EQ(FrameFlags(firstBytes, i) & 2, 2) << "frame " << i << " not compressed";
+
+    // The next Save As starts at the file and with "All Compressed"; "Change" picks another
+    // file, and that is the one written.
+    const QString dialogPath = Native(DataPath("dialog.shp"));
+    const QString changed = Native(DataPath("changed.shp"));
+    QString presetName;
+    int preselected = -1;
+    TDialogScript again;
+    again.File(dialogPath, &presetName)
+        .Options([&preselected](TFrmSaveOptions& d) {
+            preselected = d.SelectedCompression();
+            QMetaObject::invokeMethod(d.Button1, &QPushButton::click, Qt::QueuedConnection);
+        })
+        .File(changed)
+        .Options([&](TFrmSaveOptions& d) {
+            EXPECT_EQ(d.FilenameEdit->text(), changed);
+            d.PngBitBtn1->click();
+        });
+    again.Run([&main] { main.SaveAs1Click(); });
+
+    EXPECT_EQ(Native(presetName), first);
+    EXPECT_EQ(preselected, 2);
+    EXPECT_FALSE(QFile::exists(dialogPath));
+    ASSERT_TRUE(QFile::exists(changed));
+    EXPECT_EQ(ReadAll(changed), firstBytes);
+    EXPECT_EQ(main.CurrentSHP->FileName, changed.toStdString());
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [changed.shp] 6x5");
+}
+
+TEST_F(MainWindowTest, CancellingASaveChangesNothing)
+{
+    Show(PaintedSprite());
+    TFrmMain& main = Window();
+    main.CurrentSHP->CompressionMode = 1;
+    const QString path = Native(DataPath("never.shp"));
+    const QString title = main.windowTitle();
+
+    TDialogScript cancelFile;
+    cancelFile.File("");
+    cancelFile.Run([&main] { main.SaveAsButton->click(); });
+
+    TDialogScript cancelOptions;
+    cancelOptions.File(path).Options([](TFrmSaveOptions& d) {
+        d.CompressionItems[3]->click();
+        d.PngBitBtn2->click();
+    });
+    cancelOptions.Run([&main] { main.SaveAsButton->click(); });
+
+    // Closing the options window by its title bar is a Cancel too.
+    TDialogScript closeOptions;
+    closeOptions.File(path).Options([](TFrmSaveOptions& d) { d.close(); });
+    closeOptions.Run([&main] { main.SaveAsButton->click(); });
+
+    EXPECT_FALSE(main.FrmSaveOptions->Accepted);
+    EXPECT_FALSE(QFile::exists(path));
+    const TSHP& shown = *main.CurrentSHP;
+    EXPECT_EQ(shown.FileName, "unknown.shp");
+    EXPECT_FALSE(shown.IsSaved);
+    EXPECT_FALSE(shown.HasFile);
+    EXPECT_EQ(shown.CompressionMode, 1);
+    EXPECT_EQ(main.windowTitle(), title);
+    EXPECT_TRUE(main.SaveAsButton->isEnabled());
+    EXPECT_FALSE(main.SaveButton->isEnabled());
+}
+
+TEST_F(MainWindowTest, SaveRewritesTheOpenedFileOnceItChanged)
+{
+    const QString path = Native(DataPath("opened.shp"));
+    PaintedSprite()->SaveToFile(path.toStdString());
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [opened.shp] 6x5");
+    EXPECT_FALSE(main.SaveButton->isEnabled());
+    EXPECT_FALSE(main.Save1->isEnabled());
+
+    ChangeShownSprite(main, 5, 4, 99);
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [opened.shp*] 6x5");
+    EXPECT_TRUE(main.SaveButton->isEnabled());
+    EXPECT_TRUE(main.Save1->isEnabled());
+
+    QString optionsName;
+    TDialogScript script;
+    script.Options([&optionsName](TFrmSaveOptions& d) {
+        optionsName = d.FilenameEdit->text();
+        d.CompressionItems[0]->click();
+        d.PngBitBtn1->click();
+    });
+    script.Run([&main] { main.SaveButton->click(); });
+
+    EXPECT_EQ(optionsName, path);
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [opened.shp] 6x5");
+    EXPECT_FALSE(main.SaveButton->isEnabled());
+    EXPECT_FALSE(main.Save1->isEnabled());
+    auto back = LoadBack(path);
+    ExpectSameFrames(*main.CurrentSHP, *back);
+    EXPECT_EQ(back->GetFrame(0).Data[size_t(4 * 6 + 5)], 99);
+
+    // The menu item (and its Ctrl+S) saves the same way.
+    ChangeShownSprite(main, 0, 0, 7);
+    TDialogScript menu;
+    menu.SaveWith(0);
+    menu.Run([&main] { main.Save1->trigger(); });
+    EXPECT_EQ(LoadBack(path)->GetFrame(0).Data[0], 7);
+    EXPECT_FALSE(main.Save1->isEnabled());
+}
+
+TEST_F(MainWindowTest, ForcedFlagsReachTheFileAndTheLabelShowsThem)
+{
+    Show(PaintedSprite());
+    TFrmMain& main = Window();
+    TFrmSaveOptions& options = *main.FrmSaveOptions;
+    ASSERT_EQ(options.FlagBoxes.size(), 15u);
+    EXPECT_EQ(options.ForceFlagLabel->text(), "HEX:");
+
+    const QString path = Native(DataPath("flags.shp"));
+    QStringList labels;
+    TDialogScript script;
+    script.File(path).Options([&labels](TFrmSaveOptions& d) {
+        for (int item : {1, 2, 3, 0}) {
+            d.CompressionItems[size_t(item)]->click();
+            labels << d.ForceFlagLabel->text();
+        }
+        d.ForceFlagsGroup->findChild<QCheckBox*>("CheckBox2")->click();
+        d.ForceFlagsGroup->findChild<QCheckBox*>("CheckBox10")->click();
+        labels << d.ForceFlagLabel->text();
+        d.PngBitBtn1->click();
+    });
+    script.Run([&main] { main.SaveAsButton->click(); });
+
+    EXPECT_EQ(labels, QStringList({"HEX: 0000 / 0002", "HEX: 0002", "HEX: 0000", "HEX: 0000 or 0002",
+                                   "HEX: 8004 or 8006"}));
+    EXPECT_EQ(options.GetForcedFlags(), 0x8004);
+    EXPECT_EQ(main.CurrentSHP->ForcedFlags, 0x8004);
+    const QByteArray bytes = ReadAll(path);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(FrameFlags(bytes, i) & 0x8004, 0x8004) << "frame " << i;
+    ExpectSameFrames(*PaintedSprite(), *LoadBack(path));
+
+    EXPECT_EQ(ForceFlagText(0, 0xFFFF), "HEX: FFFF or 10001");
+    EXPECT_EQ(ForceFlagText(3, 0x10), "HEX: 0010");
+}
+
+TEST_F(MainWindowTest, AFailedSaveIsShownAndLosesNothing)
+{
+    const QString path = Native(DataPath("kept/kept.shp"));
+    QDir().mkpath(DataPath("kept"));
+    PaintedSprite()->SaveToFile(path.toStdString());
+    const QByteArray original = ReadAll(path);
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    ChangeShownSprite(main, 3, 3, 77);
+    const QString title = main.windowTitle();
+
+    // Save As into a folder that does not exist.
+    const QString missing = Native(DataPath("missing/new.shp"));
+    TDialogScript script;
+    script.File(missing).SaveWith(0).Message();
+    script.Run([&main] { main.SaveAsButton->click(); });
+    ASSERT_EQ(script.Messages.size(), 1);
+    EXPECT_TRUE(script.Messages[0].contains(missing)) << script.Messages[0].toStdString();
+    EXPECT_TRUE(script.Messages[0].contains("No such file or directory")) << script.Messages[0].toStdString();
+
+    // A target that cannot be replaced (a folder of that name) leaves it as it was.
+    const QString folder = Native(DataPath("kept/folder.shp"));
+    QDir().mkpath(folder);
+    TDialogScript blocked;
+    blocked.SaveWith(0).Message();
+    blocked.Run([&main, &folder] { EXPECT_FALSE(main.SaveWithOptions(folder, TSHPFormat::TS)); });
+    ASSERT_EQ(blocked.Messages.size(), 1);
+    EXPECT_TRUE(blocked.Messages[0].contains(folder)) << blocked.Messages[0].toStdString();
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    const TSHP& shown = *main.CurrentSHP;
+    EXPECT_EQ(shown.FileName, path.toStdString());
+    EXPECT_FALSE(shown.IsSaved);
+    EXPECT_EQ(main.windowTitle(), title);
+    EXPECT_TRUE(main.SaveButton->isEnabled());
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(QDir(DataPath("kept")).entryList(QDir::Files | QDir::Hidden), QStringList({"kept.shp"}));
+}
+
+TEST_F(MainWindowTest, SaveIntoAReadOnlyFolderKeepsTheOldFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    const QString path = Native(DataPath("locked/sprite.shp"));
+    QDir().mkpath(DataPath("locked"));
+    PaintedSprite()->SaveToFile(path.toStdString());
+    const QByteArray original = ReadAll(path);
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    ChangeShownSprite(main, 1, 1, 5);
+    QFile::setPermissions(DataPath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+
+    TDialogScript script;
+    script.SaveWith(0).Message();
+    script.Run([&main] { main.SaveButton->click(); });
+    QFile::setPermissions(DataPath("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    ASSERT_EQ(script.Messages.size(), 1);
+    EXPECT_TRUE(script.Messages[0].contains(path)) << script.Messages[0].toStdString();
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_FALSE(main.CurrentSHP->IsSaved);
+    EXPECT_TRUE(main.windowTitle().contains("[sprite.shp*]"));
+    EXPECT_TRUE(main.SaveButton->isEnabled());
+}
+
+// A TD/RA1 file stays one on Save; Save As writes the TS/RA2 layout, and the sprite is then
+// bound to that file.
+TEST_F(MainWindowTest, SaveKeepsARealTDFileInItsLayoutAndSaveAsWritesTS)
+{
+    const QByteArray corpusFile = ReadAll(QString(VANTREL_CORPUS_DIR) + "/td/ora-cnc_pips.shp");
+    ASSERT_FALSE(corpusFile.isEmpty());
+    const QString path = Native(DataPath("pips.shp"));
+    WriteBytes(path, std::vector<uint8_t>(corpusFile.begin(), corpusFile.end()));
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    ASSERT_EQ(main.CurrentSHP->Format, TSHPFormat::TD);
+    ChangeShownSprite(main, 0, 0, 12);
+
+    TDialogScript save;
+    save.SaveWith(0);
+    save.Run([&main] { main.SaveButton->click(); });
+    auto td = LoadBack(path);
+    EXPECT_EQ(td->Format, TSHPFormat::TD);
+    ExpectSameFrames(*main.CurrentSHP, *td);
+
+    const QString tsPath = Native(DataPath("pips-ts.shp"));
+    TDialogScript saveAs;
+    saveAs.File(tsPath).SaveWith(0);
+    saveAs.Run([&main] { main.SaveAsButton->click(); });
+    auto ts = LoadBack(tsPath);
+    EXPECT_EQ(ts->Format, TSHPFormat::TS);
+    ExpectSameFrames(*main.CurrentSHP, *ts);
+    EXPECT_EQ(main.CurrentSHP->Format, TSHPFormat::TS);
+    EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [pips-ts.shp] 4x4");
+}
+
+// A real TS/RA2 sprite with line-encoded frames comes back with the same pixels.
+TEST_F(MainWindowTest, SaveAsRoundTripsARealTSSprite)
+{
+    const QString source = QString(VANTREL_CORPUS_DIR) + "/ts/ora-ts_gatick.shp";
+    ASSERT_TRUE(QFile::exists(source));
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(source, std::nullopt));
+    for (int mode : {0, 1, 2, 3}) {
+        const QString path = Native(DataPath(QString("gatick-%1.shp").arg(mode)));
+        TDialogScript script;
+        script.File(path).SaveWith(mode);
+        script.Run([&main] { main.SaveAsButton->click(); });
+        auto back = LoadBack(path);
+        ExpectSameFrames(*main.CurrentSHP, *back);
+        EXPECT_EQ(main.CurrentSHP->CompressionMode, mode);
+    }
+}
+
+TEST_F(MainWindowTest, ASpriteLoadedWithOneFrameIsRefusedWithItsMessage)
+{
+    Show(PaintedSprite());
+    TFrmMain& main = Window();
+    main.CurrentSHP->OneFrameLoad = true;
+    const QString path = QDir::toNativeSeparators(DataPath("one.shp"));
+    TDialogScript script;
+    script.File(path).SaveWith(0).Message();
+    script.Run([&main] { main.SaveAsButton->click(); });
+    EXPECT_EQ(script.Messages, QStringList({"Can not save a SHP with OneFrameLoad enabled...."}));
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(main.CurrentSHP->IsSaved);
+    EXPECT_EQ(main.CurrentSHP->FileName, "unknown.shp");
+}
+
+} // namespace vantrel::test
