@@ -222,6 +222,7 @@ public:
     void UsedColoursSingleFrame1Click(QAction* item);
     void SideColPanelMouseDown(Qt::MouseButton button, QPoint at);
     void None1Click(int tag);
+    void ColourSwitchButtonClick();
     void MakeTestSHP1Click();
     void MakeHighFrameTest1Click();
 

@@ -1,9 +1,11 @@
 // Commands of the main window: opening a sprite and setting the window up for it, the game and
-// type, the palette list, luminosity, the test sprites, dropped files and messages.
+// type, the palette list, luminosity, colour schemes, the test sprites, dropped files and messages.
 #include "FormMain.h"
+#include "FormColourSwitcher.h"
 #include "FormOpen.h"
 #include "SpriteView.h"
 #include "WidenCombos.h"
+#include "sprite/CScheme.h"
 #include "sprite/FileUtil.h"
 #include "sprite/TestSprite.h"
 
@@ -66,6 +68,21 @@ bool TFrmMain::OpenSHPFile(const QString& path, std::optional<TOpenChoice> choic
     CurrentSHP = std::move(sprite);
     ShowLoadedSHP(choice);
     return true;
+}
+
+void TFrmMain::ColourSwitchButtonClick()
+{
+    if (!CurrentSHP) {
+        ShowError("No SHP Exists.... try again once you have loaded one...");
+        return;
+    }
+    FrmColourSwitcher->Sprite = CurrentSHP.get();
+    FrmColourSwitcher->exec();
+    if (!FrmColourSwitcher->Accepted)
+        return;
+    ApplyScheme(*CurrentSHP, FrmColourSwitcher->SelectedScheme);
+    DrawCurrentFrame(CurrentFrame);
+    UpdateCaption();
 }
 
 void TFrmMain::SetGameButtons(TSHPGame game)

@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -14,6 +15,18 @@
 namespace vantrel {
 
 namespace {
+
+// A picture of the given size enlarged to the largest size of the same proportions that bounds
+// holds, centred in bounds.
+QRect EnlargedFitRect(const QRect& bounds, QSize picture)
+{
+    const int64_t W = bounds.width(), H = bounds.height();
+    const int64_t w = std::max(picture.width(), 1), h = std::max(picture.height(), 1);
+    const bool wide = w * H >= h * W;
+    const int64_t width = wide ? W : w * H / h;
+    const int64_t height = wide ? h * W / w : H;
+    return QRect(int(bounds.left() + (W - width) / 2), int(bounds.top() + (H - height) / 2), int(width), int(height));
+}
 
 // The light checkerboard of the view (MakeCheckerTile repeated from the view's top-left corner)
 // for the part region.
@@ -149,11 +162,14 @@ void TImage::paintEvent(QPaintEvent*)
     QSize size = PictureImage.size();
     const QRect bounds = rect();
     QRect target(QPoint(0, 0), size);
-    if (Proportional && (size.width() >= bounds.width() || size.height() >= bounds.height()))
+    const bool larger = size.width() >= bounds.width() || size.height() >= bounds.height();
+    if (Proportional && Stretch && !larger)
+        target = EnlargedFitRect(bounds, size);
+    else if (Proportional && larger)
         target = FitRect(bounds, size);
     else if (Center)
         target.moveCenter(bounds.center());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, larger);
     painter.drawImage(target, PictureImage);
 }
 

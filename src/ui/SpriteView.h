@@ -28,7 +28,8 @@ QImage ComposeView(const QImage& picture, bool opaque, QSize viewSize, const QRe
 QImage ComposeOverBackground(int width, int height, const QImage& background, const QImage& frame);
 
 // An image control: shows its picture from the top-left corner, or centred and shrunk to fit
-// keeping proportions. Pictures with alpha are drawn over what lies behind the control.
+// keeping proportions; with Stretch as well, smaller pictures are enlarged to fit too (pixels
+// replicated). Pictures with alpha are drawn over what lies behind the control.
 class TImage : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +38,7 @@ public:
     const QImage& Picture() const { return PictureImage; }
     bool Center = false;
     bool Proportional = false;
+    bool Stretch = false;
 
 signals:
     void MouseDown(Qt::MouseButton button, QPoint at);
