@@ -20,15 +20,9 @@ TBitmap8 LoadMap(const std::string& path)
     TBitmap8 bitmap;
     Reading([&] {
         try {
-            bitmap = LoadBmp8(path);
-        } catch (const BmpError& bmpError) {
-            QImage picture;
-            try {
-                picture = LoadPicture(path);
-            } catch (const FileError&) {
-                ThrowInput(bmpError.what());
-            }
-            bitmap = ImageToBitmap8(picture);
+            bitmap = LoadSpriteMap(path);
+        } catch (const BmpError& e) {
+            ThrowInput(e.what());
         }
     });
     if (!bitmap.IsIndexed())

@@ -105,4 +105,19 @@ TBitmap8 ImageToBitmap8(const QImage& image)
     return bitmap;
 }
 
+TBitmap8 LoadSpriteMap(const std::string& path)
+{
+    try {
+        return LoadBmp8(path);
+    } catch (const BmpError& bmpError) {
+        QImage picture;
+        try {
+            picture = LoadPicture(path);
+        } catch (const FileError&) {
+            throw bmpError;
+        }
+        return ImageToBitmap8(picture);
+    }
+}
+
 } // namespace vantrel

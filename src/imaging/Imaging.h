@@ -69,5 +69,9 @@ QImage Bitmap8ToImage(const TBitmap8& bitmap);
 // Grayscale8 image (a grey colour table). Other images give their depth in BitsPerPixel and no
 // pixels; a null image gives a 0 x 0 picture of depth 0.
 TBitmap8 ImageToBitmap8(const QImage& image);
+// Reads a sprite map: an 8-bit BMP file, or any other picture Qt reads (an indexed PNG serves as
+// well). A picture of another depth comes back with its size and depth but no pixels. Throws
+// FileError when the file cannot be read and the BMP reader's BmpError when it holds no picture.
+TBitmap8 LoadSpriteMap(const std::string& path);
 
 } // namespace vantrel

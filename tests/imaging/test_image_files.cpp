@@ -127,3 +127,31 @@ TEST(ImageFiles, OurBitmapsAndQtsAgree)
     EXPECT_EQ(read.Pixels, b.Pixels);
     EXPECT_EQ(read.ColourTable[200] & 0xFFFFFFu, b.ColourTable[200] & 0xFFFFFFu);
 }
+
+TEST(ImageFiles, SpriteMapsAreRead8BitBmpFirstThenAsAnyPicture)
+{
+    const TBitmap8 b = Numbered(6, 3);
+    const std::string bmp = TempPath("vantrel_map.bmp");
+    SaveBmp8(b, bmp);
+    const TBitmap8 fromBmp = LoadSpriteMap(bmp);
+    EXPECT_EQ(fromBmp.Pixels, b.Pixels);
+    EXPECT_EQ(fromBmp.ColourTable, b.ColourTable);
+
+    // An indexed PNG serves as well; a true-colour picture comes back with its depth only.
+    const std::string png = TempPath("vantrel_map.png");
+    ASSERT_TRUE(Bitmap8ToImage(b).save(QString::fromStdString(png), "PNG"));
+    EXPECT_EQ(LoadSpriteMap(png).Pixels, b.Pixels);
+    QImage rgb(4, 2, QImage::Format_RGB32);
+    rgb.fill(0);
+    ASSERT_TRUE(rgb.save(QString::fromStdString(bmp), "BMP"));
+    const TBitmap8 deep = LoadSpriteMap(bmp);
+    EXPECT_FALSE(deep.IsIndexed());
+    EXPECT_EQ(deep.Width, 4);
+
+    // No picture at all: the BMP reader's reason; a missing file: the file error.
+    WriteFileAtomic(png, std::vector<uint8_t>(50, 'x'));
+    EXPECT_THROW(LoadSpriteMap(png), BmpError);
+    std::filesystem::remove(png);
+    std::filesystem::remove(bmp);
+    EXPECT_THROW(LoadSpriteMap(bmp), FileError);
+}
