@@ -2,6 +2,8 @@
 
 #include "Icons.h"
 #include "SpriteView.h"
+#include "imaging/Imaging.h"
+#include "sprite/FileUtil.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +12,18 @@
 #include <QTimer>
 
 namespace vantrel {
+
+namespace {
+
+// The number an edit box holds, or previous when its text is not a number.
+int EditValue(const QLineEdit* edit, int previous)
+{
+    bool ok = false;
+    const int value = edit->text().toInt(&ok);
+    return ok ? value : previous;
+}
+
+} // namespace
 
 TFrmImport_SpriteMap::TFrmImport_SpriteMap(QWidget* parent) : QDialog(parent)
 {
@@ -50,6 +64,8 @@ TFrmImport_SpriteMap::TFrmImport_SpriteMap(QWidget* parent) : QDialog(parent)
     Label3->move(16, 72);
     FrameCount = new QLineEdit("0000", GroupBox1);
     FrameCount->setGeometry(16, 88, 57, 21);
+    for (QLineEdit* edit : {FrameWidth, FrameHeight, FrameCount})
+        connect(edit, &QLineEdit::textChanged, this, &TFrmImport_SpriteMap::FrameWidthChange);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -58,20 +74,95 @@ TFrmImport_SpriteMap::TFrmImport_SpriteMap(QWidget* parent) : QDialog(parent)
     ImportButton->setGeometry(296, 312, 73, 25);
     CancelButton = new QPushButton(GlyphIcon(TGlyph::Cancel), "Cancel", this);
     CancelButton->setGeometry(376, 312, 73, 25);
-    connect(ImportButton, &QPushButton::clicked, this, [this] {
-        Accepted = true;
-        accept();
-    });
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ImportButton, &QPushButton::clicked, this, &TFrmImport_SpriteMap::ImportButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TFrmImport_SpriteMap::CancelButtonClick);
 
     AnimateTimer = new QTimer(this);
     AnimateTimer->setInterval(200);
+    connect(AnimateTimer, &QTimer::timeout, this, &TFrmImport_SpriteMap::AnimateTimerTimer);
 }
+
+bool TFrmImport_SpriteMap::LoadSheet(const std::string& path)
+{
+    TBitmap8 bitmap = LoadSpriteMap(path);
+    if (!bitmap.IsIndexed())
+        return false;
+    SheetBitmap = std::move(bitmap);
+    SettingFields = true;
+    FullImage->SetPicture(Bitmap8ToImage(*SheetBitmap));
+    SheetFrameWidth = SheetBitmap->Width;
+    SheetFrameHeight = SheetBitmap->Height;
+    SheetFrameCount = 1;
+    ParseSheetName(ExtractFileName(path));
+    FrameCount->setText(QString::number(SheetFrameCount));
+    FrameWidth->setText(QString::number(SheetFrameWidth));
+    FrameHeight->setText(QString::number(SheetFrameHeight));
+    SettingFields = false;
+    ImportButton->setEnabled(SheetFits());
+    return true;
+}
+
+void TFrmImport_SpriteMap::ParseSheetName(const std::string& fileName)
+{
+    TSheetLayout layout = SheetLayout();
+    vantrel::ParseSheetName(fileName, layout);
+    SheetFrameWidth = layout.FrameWidth;
+    SheetFrameHeight = layout.FrameHeight;
+    SheetFrameCount = layout.FrameCount;
+}
+
+TSheetLayout TFrmImport_SpriteMap::SheetLayout() const
+{
+    return TSheetLayout{SheetFrameWidth, SheetFrameHeight, SheetFrameCount};
+}
+
+bool TFrmImport_SpriteMap::SheetFits() const
+{
+    return SheetBitmap && vantrel::SheetFits(SheetBitmap->Width, SheetBitmap->Height, SheetLayout());
+}
+
+void TFrmImport_SpriteMap::FrameWidthChange()
+{
+    if (SettingFields)
+        return;
+    SheetFrameWidth = EditValue(FrameWidth, SheetFrameWidth);
+    SheetFrameHeight = EditValue(FrameHeight, SheetFrameHeight);
+    SheetFrameCount = EditValue(FrameCount, SheetFrameCount);
+    ImportButton->setEnabled(SheetFits());
+}
+
+void TFrmImport_SpriteMap::AnimateTimerTimer()
+{
+    if (SheetPreviewFrame >= SheetFrameCount)
+        SheetPreviewFrame = 0;
+    if (!SheetBitmap || SheetFrameCount < 1 ||
+        !SheetCellInside(SheetBitmap->Width, SheetBitmap->Height, SheetLayout(), SheetPreviewFrame)) {
+        PreviewImg->SetPicture(QImage());
+        return;
+    }
+    PreviewImg->SetPicture(Bitmap8ToImage(SheetCell(*SheetBitmap, SheetLayout(), SheetPreviewFrame)));
+    ++SheetPreviewFrame;
+}
+
+void TFrmImport_SpriteMap::ImportButtonClick()
+{
+    Accepted = true;
+    accept();
+}
+
+void TFrmImport_SpriteMap::CancelButtonClick() { reject(); }
 
 void TFrmImport_SpriteMap::showEvent(QShowEvent* event)
 {
     Accepted = false;
+    AnimateTimer->start();
     QDialog::showEvent(event);
+}
+
+void TFrmImport_SpriteMap::hideEvent(QHideEvent* event)
+{
+    AnimateTimer->stop();
+    QDialog::hideEvent(event);
 }
 
 } // namespace vantrel

@@ -466,6 +466,8 @@ void TFrmMain::ConnectHandlers()
     connect(Exit1, &QAction::triggered, this, &TFrmMain::Exit1Click);
     connect(MakeTestSHP1, &QAction::triggered, this, &TFrmMain::MakeTestSHP1Click);
     connect(MakeHighFrameTest1, &QAction::triggered, this, &TFrmMain::MakeHighFrameTest1Click);
+    connect(SpriteMap1, &QAction::triggered, this, &TFrmMain::SpriteMap1Click);
+    connect(SpriteMap2, &QAction::triggered, this, &TFrmMain::SpriteMap2Click);
 
     connect(PrevFrameButton, &QToolButton::clicked, this, &TFrmMain::PrevFrameButtonClick);
     connect(NextFrameButton, &QToolButton::clicked, this, &TFrmMain::NextFrameButtonClick);
@@ -536,6 +538,7 @@ void TFrmMain::CreateDialogs()
     FrmSaveOptions = new TFrmSaveOptions(this);
     FrmExport_SpriteMap = new TFrmExport_SpriteMap(this);
     FrmImport_SpriteMap = new TFrmImport_SpriteMap(this);
+    CreatePictureDialogs();
     FrmColourSwitcher = new TFrmColourSwitcher(this);
 }
 

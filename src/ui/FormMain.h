@@ -9,6 +9,7 @@
 //                         test sprites, dropped files, keyboard shortcuts
 //   FormMainSave.cpp      Save, Save As and the Save Options dialog
 //   FormMainDebug.cpp     the Debug menu's folder reports
+//   FormMainSpriteMap.cpp sprite-map export and import
 #pragma once
 
 #include "sprite/SHP.h"
@@ -164,6 +165,8 @@ public:
     QColorDialog* ColorDialog = nullptr;
     // The file-save dialog of Save As.
     QFileDialog* SaveDialog = nullptr;
+    QFileDialog* SavePictureDialog = nullptr;
+    QFileDialog* OpenPictureDialog = nullptr;
 
     // --- operations -------------------------------------------------------------------------------
     void UpdateCaption();
@@ -225,6 +228,10 @@ public:
     void ColourSwitchButtonClick();
     void MakeTestSHP1Click();
     void MakeHighFrameTest1Click();
+    // Sprite maps: the sprite shown exported to an 8-bit BMP whose name carries frame size and
+    // count; a new sprite cut from such a picture through the import dialog.
+    void SpriteMap1Click();
+    void SpriteMap2Click();
 
     // Saving. Save writes the sprite's own file in its layout, so that a TD/RA1 file stays one;
     // Save As writes the TS/RA2 layout. Both go through the Save Options dialog.
@@ -262,6 +269,7 @@ private:
     void RunFolderReport(bool ignoreBoringFrames);
     // Writes a report beside the program; false (the user told why) when that fails.
     bool WriteReport(const std::string& fileName, const std::string& text);
+    void CreatePictureDialogs();
     void ConnectHandlers();
     void EnableSpriteCommands();
     void ShowTestSprite(int frameCount);
