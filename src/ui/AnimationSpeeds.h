@@ -1,6 +1,10 @@
 // The twelve animation speeds offered by the track bars' context menus.
 #pragma once
 
+class QActionGroup;
+class QMenu;
+class QWidget;
+
 namespace vantrel {
 
 struct TSpeedItem {
@@ -18,5 +22,9 @@ inline constexpr TSpeedItem SpeedItems[] = {
     {"N16FPS50ms1", "20 FPS (50ms)", 50}, {"N16FPS25ms1", "40 FPS (25ms)", 25},
 };
 inline constexpr int StartInterval = 200;
+
+// A context menu "AnimatePopupMenu" of the twelve speeds as checkable items in one exclusive group,
+// StartInterval checked; each item's data is its interval.
+QMenu* MakeSpeedMenu(QWidget* parent, QActionGroup*& group);
 
 } // namespace vantrel

@@ -205,17 +205,7 @@ void TFrmColourSwitcher::CreateAnimationControls()
 
 void TFrmColourSwitcher::CreatePopupMenu()
 {
-    AnimatePopupMenu = new QMenu(this);
-    AnimatePopupMenu->setObjectName("AnimatePopupMenu");
-    AnimateSpeedGroup = new QActionGroup(this);
-    for (const TSpeedItem& speed : SpeedItems) {
-        QAction* item = AnimatePopupMenu->addAction(speed.Caption);
-        item->setObjectName(speed.Name);
-        item->setCheckable(true);
-        item->setChecked(speed.Interval == StartInterval);
-        item->setData(speed.Interval);
-        AnimateSpeedGroup->addAction(item);
-    }
+    AnimatePopupMenu = MakeSpeedMenu(this, AnimateSpeedGroup);
 }
 
 void TFrmColourSwitcher::ConnectHandlers()
