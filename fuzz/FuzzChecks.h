@@ -250,7 +250,7 @@ inline void CheckWriteThenRead(TBytes data)
         return;
     }
     // The writers' work does not change with size; large sprites would only slow the search.
-    constexpr uint64_t MaxCanvasBytes = 4 << 20;
+    constexpr uint64_t MaxCanvasBytes = 256 << 10;
     if (sprite.Format == TSHPFormat::None ||
         uint64_t(sprite.Width) * uint64_t(sprite.Height) * uint64_t(sprite.FrameCount()) > MaxCanvasBytes)
         return;
