@@ -238,10 +238,11 @@ public:
     void SaveButtonClick();
     void SaveAs1Click();
     // Shows the Save Options dialog for path; when the user confirms, stores the chosen
-    // compression and flags in CurrentSHP and writes it to the dialog's file name in layout.
-    // Returns whether the file was written; a failure is shown to the user and leaves the sprite
-    // bound to its old file with its changes unsaved.
-    bool SaveWithOptions(const QString& path, TSHPFormat layout);
+    // compression and flags in CurrentSHP and writes it to the dialog's file name in the TS/RA2
+    // layout (a sprite read from a TD/RA1 file too). Returns whether the file was written; a
+    // failure is shown to the user and leaves the sprite bound to its old file with its changes
+    // unsaved.
+    bool SaveWithOptions(const QString& path);
 
     // The Debug menu's reports over the SHPs folder, written beside the program.
     void DebugSHPsFolder1Click();

@@ -34,8 +34,7 @@ void TFrmMain::SaveButtonClick()
 {
     if (!CurrentSHP)
         return;
-    const TSHPFormat layout = CurrentSHP->Format == TSHPFormat::TD ? TSHPFormat::TD : TSHPFormat::TS;
-    SaveWithOptions(QString::fromStdString(CurrentSHP->FileName), layout);
+    SaveWithOptions(QString::fromStdString(CurrentSHP->FileName));
 }
 
 void TFrmMain::SaveAs1Click()
@@ -46,10 +45,10 @@ void TFrmMain::SaveAs1Click()
         SaveDialog->selectFile(QString::fromStdString(CurrentSHP->FileName));
     if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
         return;
-    SaveWithOptions(QDir::toNativeSeparators(SaveDialog->selectedFiles().first()), TSHPFormat::TS);
+    SaveWithOptions(QDir::toNativeSeparators(SaveDialog->selectedFiles().first()));
 }
 
-bool TFrmMain::SaveWithOptions(const QString& path, TSHPFormat layout)
+bool TFrmMain::SaveWithOptions(const QString& path)
 {
     if (!CurrentSHP)
         return false;
@@ -63,7 +62,7 @@ bool TFrmMain::SaveWithOptions(const QString& path, TSHPFormat layout)
     sprite.CompressionMode = uint8_t(options.SelectedCompression());
     sprite.ForcedFlags = options.GetForcedFlags();
     try {
-        sprite.SaveToFile(target.toStdString(), layout);
+        sprite.SaveToFile(target.toStdString());
     } catch (const AssertionError& e) {
         ShowError(QString::fromStdString(e.what()));
         return false;
@@ -74,7 +73,7 @@ bool TFrmMain::SaveWithOptions(const QString& path, TSHPFormat layout)
         ShowError(QString("Unable to save \"%1\".\n%2").arg(target, QString::fromStdString(e.what())));
         return false;
     }
-    sprite.Format = layout;
+    sprite.Format = TSHPFormat::TS;
     UpdateCaption();
     return true;
 }

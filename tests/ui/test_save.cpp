@@ -401,7 +401,7 @@ TEST_F(MainWindowTest, AFailedSaveIsShownAndLosesNothing)
     QDir().mkpath(folder);
     TDialogScript blocked;
     blocked.SaveWith(0).Message();
-    blocked.Run([&main, &folder] { EXPECT_FALSE(main.SaveWithOptions(folder, TSHPFormat::TS)); });
+    blocked.Run([&main, &folder] { EXPECT_FALSE(main.SaveWithOptions(folder)); });
     ASSERT_EQ(blocked.Messages.size(), 1);
     EXPECT_TRUE(blocked.Messages[0].contains(folder)) << blocked.Messages[0].toStdString();
     EXPECT_TRUE(QFileInfo(folder).isDir());
@@ -441,9 +441,9 @@ TEST_F(MainWindowTest, SaveIntoAReadOnlyFolderKeepsTheOldFile)
     EXPECT_TRUE(main.SaveButton->isEnabled());
 }
 
-// A TD/RA1 file stays one on Save; Save As writes the TS/RA2 layout, and the sprite is then
-// bound to that file.
-TEST_F(MainWindowTest, SaveKeepsARealTDFileInItsLayoutAndSaveAsWritesTS)
+// A sprite read from a TD/RA1 file is saved, in place or elsewhere, in the TS/RA2 layout with the
+// same frames, and the sprite is then bound to that file.
+TEST_F(MainWindowTest, ARealTDFileIsSavedInTheTSLayout)
 {
     const QByteArray corpusFile = ReadAll(QString(VANTREL_CORPUS_DIR) + "/td/ora-cnc_pips.shp");
     ASSERT_FALSE(corpusFile.isEmpty());
@@ -457,9 +457,9 @@ TEST_F(MainWindowTest, SaveKeepsARealTDFileInItsLayoutAndSaveAsWritesTS)
     TDialogScript save;
     save.SaveWith(0);
     save.Run([&main] { main.SaveButton->click(); });
-    auto td = LoadBack(path);
-    EXPECT_EQ(td->Format, TSHPFormat::TD);
-    ExpectSameFrames(*main.CurrentSHP, *td);
+    auto inPlace = LoadBack(path);
+    EXPECT_EQ(inPlace->Format, TSHPFormat::TS);
+    ExpectSameFrames(*main.CurrentSHP, *inPlace);
 
     const QString tsPath = Native(DataPath("pips-ts.shp"));
     TDialogScript saveAs;
