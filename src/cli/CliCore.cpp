@@ -85,22 +85,22 @@ TArgs::TArgs(std::string command, const std::vector<std::string>& args, const st
         }
         const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
         const std::string name = a.substr(0, eq);
-        const TOptionSpec* spec = find(name);
-        if (!spec)
+        const TOptionSpec* option = find(name);
+        if (!option)
             Fail("unknown option '" + name + "'");
-        if (Has(spec->Name))
-            Fail("option '" + spec->Name + "' given more than once");
+        if (Has(option->Name))
+            Fail("option '" + option->Name + "' given more than once");
         std::optional<std::string> value;
         if (eq != std::string::npos) {
-            if (!spec->TakesValue)
-                Fail("option '" + spec->Name + "' takes no value");
+            if (!option->TakesValue)
+                Fail("option '" + option->Name + "' takes no value");
             value = a.substr(eq + 1);
-        } else if (spec->TakesValue) {
+        } else if (option->TakesValue) {
             if (i + 1 >= args.size())
-                Fail("option '" + spec->Name + "' needs a value");
+                Fail("option '" + option->Name + "' needs a value");
             value = args[++i];
         }
-        Options.emplace_back(spec->Name, std::move(value));
+        Options.emplace_back(option->Name, std::move(value));
     }
 }
 
