@@ -3,6 +3,7 @@
 #include "SHPReadUtil.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace vantrel {
@@ -63,30 +64,54 @@ uint8_t* CopyShortFromOutput(uint8_t* dst, const uint8_t* src, size_t n, size_t 
 }
 
 // XORs n bytes of the output with the input, or with one value, 8 bytes at a time; the output
-// already holds the reference frame.
-void XorInput(uint8_t* out, const uint8_t* in, size_t n)
+// already holds the reference frame. The last bytes of a run take one more word when the output
+// and the input hold 8 bytes from there (room, inRoom >= n): it is XORed with a mask that leaves
+// the bytes past n as they are.
+constexpr bool MaskedTails = std::endian::native == std::endian::little;
+
+uint64_t LowBytes(size_t count) { return (uint64_t(1) << (8 * count)) - 1; } // count < 8
+
+void XorWord(uint8_t* out, uint64_t value)
+{
+    uint64_t a;
+    std::memcpy(&a, out, 8);
+    a ^= value;
+    std::memcpy(out, &a, 8);
+}
+
+uint64_t LoadWord(const uint8_t* in)
+{
+    uint64_t w;
+    std::memcpy(&w, in, 8);
+    return w;
+}
+
+void XorInput(uint8_t* out, const uint8_t* in, size_t n, size_t room, size_t inRoom)
 {
     size_t k = 0;
-    for (; k + 8 <= n; k += 8) {
-        uint64_t a, b;
-        std::memcpy(&a, out + k, 8);
-        std::memcpy(&b, in + k, 8);
-        a ^= b;
-        std::memcpy(out + k, &a, 8);
+    for (; k + 8 <= n; k += 8)
+        XorWord(out + k, LoadWord(in + k));
+    if (k == n)
+        return;
+    if (MaskedTails && room - k >= 8 && inRoom - k >= 8) {
+        XorWord(out + k, LoadWord(in + k) & LowBytes(n - k));
+        return;
     }
     for (; k < n; ++k)
         out[k] ^= in[k];
 }
 
-void XorValue(uint8_t* out, uint8_t value, size_t n)
+void XorValue(uint8_t* out, uint8_t value, size_t n, size_t room)
 {
     const uint64_t pattern = value * 0x0101010101010101ull;
     size_t k = 0;
-    for (; k + 8 <= n; k += 8) {
-        uint64_t a;
-        std::memcpy(&a, out + k, 8);
-        a ^= pattern;
-        std::memcpy(out + k, &a, 8);
+    for (; k + 8 <= n; k += 8)
+        XorWord(out + k, pattern);
+    if (k == n)
+        return;
+    if (MaskedTails && room - k >= 8) {
+        XorWord(out + k, pattern & LowBytes(n - k));
+        return;
     }
     for (; k < n; ++k)
         out[k] ^= value;
@@ -324,15 +349,17 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     uint8_t* out = base;
     uint8_t* const outEnd = base + output.size();
     auto xorInput = [&](size_t n) {
-        const size_t have = std::min({n, size_t(inEnd - in), size_t(outEnd - out)});
-        XorInput(out, in, have);
+        const size_t room = size_t(outEnd - out), inRoom = size_t(inEnd - in);
+        const size_t have = std::min({n, inRoom, room});
+        XorInput(out, in, have, room, inRoom);
         out += have;
         in += have;
         return have == n || out == outEnd;
     };
     auto xorValue = [&](uint8_t value, size_t n) {
-        n = std::min(n, size_t(outEnd - out));
-        XorValue(out, value, n);
+        const size_t room = size_t(outEnd - out);
+        n = std::min(n, room);
+        XorValue(out, value, n, room);
         out += n;
     };
     auto skip = [&](size_t n) { out += std::min(n, size_t(outEnd - out)); };
