@@ -12,6 +12,7 @@
 #pragma once
 
 #include "FileUtil.h"
+#include "PixelBuffer.h"
 #include "Types.h"
 
 #include <cstdint>
@@ -24,7 +25,6 @@
 
 namespace vantrel {
 
-using TPixelBuffer = std::unique_ptr<uint8_t[]>;
 using TColourBuffer = std::unique_ptr<TColour24[]>;
 
 struct TSHPFrame {
@@ -37,7 +37,7 @@ struct TSHPFrame {
     TPixelBuffer Data;
     // Render caches (Width x Height each), null until the frame is first rendered.
     TColourBuffer RGBCache;
-    TPixelBuffer AlphaCache;
+    std::unique_ptr<uint8_t[]> AlphaCache;
     bool Dirty = true;
     TColour24 RadarColour;
     uint8_t RadarColourExtra = 0;
@@ -115,9 +115,11 @@ public:
     // LCW and XOR delta (against reference, the same size as output) decoders: they return the
     // number n of bytes decoded, never more than output.size(), and stop quietly at the end of
     // the input or at a command whose source lies outside the input or the decoded bytes. Bytes
-    // of output past n may have been overwritten: DecodeTDFrame sets them to 0.
-    static size_t DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output);
-    static size_t DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output);
+    // of output past n may have been overwritten: DecodeTDFrame sets them to 0. When slack bytes
+    // past the end of output may be written too, the decoders store whole words there.
+    static size_t DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output, size_t slack = 0);
+    static size_t DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output,
+                                 size_t slack = 0);
     // The highest frame index below before whose table entry has the data offset, or -1.
     int FindFrameByOffset(uint32_t offset, int before) const;
 

@@ -117,13 +117,35 @@ void XorValue(uint8_t* out, uint8_t value, size_t n, size_t room)
         out[k] ^= value;
 }
 
+// The XOR commands that skip up to 127 bytes or XOR up to 8 bytes with the input, decoded while
+// the input holds ShortRunInput bytes: a run takes one masked 8-byte word, which may reach past
+// outEnd into the slack, as a skip may move out past outEnd. Stops before any other command.
+constexpr size_t ShortRunInput = 16;
+
+void DecodeShortXorRuns(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out, const uint8_t* outEnd)
+{
+    while (out < outEnd && in < inEnd) {
+        const uint8_t c = *in;
+        if (c > 0x80) {
+            out += c & 0x7F;
+            in += 1;
+        } else if (c - 1u < 8u) {
+            XorWord(out, LoadWord(in + 1) & (~uint64_t(0) >> (64 - 8 * c)));
+            out += c;
+            in += 1 + c;
+        } else {
+            return;
+        }
+    }
+}
+
 // The LCW commands that fit in 64 bytes of output, decoded with fixed-size stores of 16 or 64
 // bytes while the input holds at least FastInput bytes after the command byte and the output
 // room for 64: the bytes stored past a command's end are written again by the following commands
 // or by the zeroing of what the frame leaves unwritten. Returns false for the commands, or the
 // overlapping copies, that the careful decoding handles.
-constexpr ptrdiff_t FastInput = 64;
-constexpr ptrdiff_t FastRoom = 64;
+constexpr size_t FastInput = 64;
+constexpr size_t FastRoom = 64;
 
 // Copies n <= 64 bytes from src, at least 16 bytes before dst, 16 at a time: each block is read
 // after the one before it was written, so overlapping copies repeat as byte-wise ones do.
@@ -141,40 +163,47 @@ bool CopyFastFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
     return true;
 }
 
-bool DecodeFastLCWCommand(uint8_t c, const uint8_t*& in, uint8_t*& out, uint8_t* base)
+void DecodeFastLCWCommands(const uint8_t*& inRef, const uint8_t* inLimit, uint8_t*& outRef, const uint8_t* outLimit,
+                           uint8_t* base)
 {
-    const size_t done = size_t(out - base);
-    if (c < 0x80) {
-        const size_t distance = size_t(c & 0x0F) << 8 | in[0];
-        if (distance < 16 || distance > done)
-            return false;
-        std::memcpy(out, out - distance, 16);
-        out += (c >> 4) + 3;
-        in += 1;
-    } else if (c < 0xC0) {
-        if (c == 0x80)
-            return false;
-        std::memcpy(out, in, 64);
-        out += c & 0x3F;
-        in += c & 0x3F;
-    } else if (c < 0xFE) {
-        const size_t position = ReadU16(in);
-        const size_t n = (c & 0x3F) + 3;
-        if (position >= done || !CopyFastFromOutput(out, base + position, n))
-            return false;
-        out += n;
-        in += 2;
-    } else if (c == 0xFE) {
-        const size_t n = ReadU16(in);
-        if (n > 64)
-            return false;
-        std::memset(out, in[2], 64);
-        out += n;
-        in += 3;
-    } else {
-        return false;
+    const uint8_t* in = inRef;
+    uint8_t* out = outRef;
+    while (in < inLimit && out < outLimit) {
+        const uint8_t c = in[0];
+        if (c < 0x80) {
+            const size_t distance = size_t(c & 0x0F) << 8 | in[1];
+            if (distance < 16 || distance > size_t(out - base))
+                break;
+            std::memcpy(out, out - distance, 16);
+            out += (c >> 4) + 3;
+            in += 2;
+        } else if (c < 0xC0) {
+            const size_t n = c & 0x3F;
+            if (n == 0)
+                break;
+            std::memcpy(out, in + 1, 64);
+            out += n;
+            in += 1 + n;
+        } else if (c < 0xFE) {
+            const size_t position = ReadU16(in + 1);
+            const size_t n = (c & 0x3F) + 3;
+            if (position >= size_t(out - base) || !CopyFastFromOutput(out, base + position, n))
+                break;
+            out += n;
+            in += 3;
+        } else if (c == 0xFE) {
+            const size_t n = ReadU16(in + 1);
+            if (n > 64)
+                break;
+            std::memset(out, in[3], 64);
+            out += n;
+            in += 4;
+        } else {
+            break;
+        }
     }
-    return true;
+    inRef = in;
+    outRef = out;
 }
 
 // Clears TDFrameOffsets when loading ends, whichever way it ends.
@@ -223,12 +252,13 @@ bool TSHP::LoadTD(std::span<const uint8_t> file)
 
     Frames = std::vector<TSHPFrame>(size_t(frames));
     const size_t canvas = size_t(Width) * size_t(Height);
+    TCanvasBlocks canvases(size_t(frames), canvas);
     for (int f = 0; f < frames; ++f) {
         const uint8_t* const entry = table + size_t(f) * TDEntrySize;
         TSHPFrame& frame = Frames[size_t(f)];
         frame.CX = width;
         frame.CY = height;
-        frame.Data = std::make_unique_for_overwrite<uint8_t[]>(canvas);
+        frame.Data = canvases.Next();
         int reference = -1;
         const uint8_t code = entry[3];
         const bool known = code == FormatLCW || code == FormatXORKey || code == FormatXORPrevious;
@@ -257,25 +287,36 @@ bool TSHP::LoadTD(std::span<const uint8_t> file)
 void TSHP::DecodeTDFrame(TSHPFrame& frame, int reference, std::span<const uint8_t> source)
 {
     const std::span<uint8_t> output(frame.Data.get(), size_t(Width) * size_t(Height));
+    // The canvases come from TCanvasBlocks, and the frames are decoded in order: the slack the
+    // decoders write past a frame's end is the next frame's canvas or the block's tail.
+    constexpr size_t slack = TCanvasBlocks::CanvasSlack;
     size_t written = 0;
     if (reference < 0)
-        written = DecodeFormat80(source, output);
+        written = DecodeFormat80(source, output, slack);
     else if (reference < FrameCount() && Frames[size_t(reference)].Data)
-        written = DecodeFormat40(source, Frames[size_t(reference)].Data.get(), output);
-    std::memset(output.data() + written, 0, output.size() - written);
+        written = DecodeFormat40(source, Frames[size_t(reference)].Data.get(), output, slack);
+    if (written < output.size())
+        std::memset(output.data() + written, 0, output.size() - written);
 }
 
-size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output)
+size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output, size_t slack)
 {
     const uint8_t* in = input.data();
     const uint8_t* const inEnd = in + input.size();
     uint8_t* const base = output.data();
     uint8_t* out = base;
     uint8_t* const outEnd = base + output.size();
-    while (out < outEnd && in < inEnd) {
+    // The fast commands need FastInput bytes of input after the command byte and may store
+    // FastRoom bytes from out: they run while in < inLimit and out < outLimit. One may end past
+    // outEnd, in the slack; decoding then ends.
+    const uint8_t* const inLimit = inEnd - std::min<size_t>(input.size(), FastInput);
+    const size_t storeSize = output.size() + slack;
+    const uint8_t* const outLimit = storeSize >= FastRoom ? std::min(outEnd, base + (storeSize - FastRoom + 1)) : base;
+    while (true) {
+        DecodeFastLCWCommands(in, inLimit, out, outLimit, base);
+        if (out >= outEnd || in >= inEnd)
+            break;
         const uint8_t c = *in++;
-        if (inEnd - in >= FastInput && outEnd - out >= FastRoom && DecodeFastLCWCommand(c, in, out, base))
-            continue;
         const size_t room = size_t(outEnd - out);
         const size_t done = size_t(out - base);
         if (c < 0x80) {
@@ -334,10 +375,11 @@ size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> o
             out = CopyFromOutput(out, base + position, n);
         }
     }
-    return size_t(out - base);
+    return size_t(std::min(out, outEnd) - base);
 }
 
-size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output)
+size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output,
+                            size_t slack)
 {
     // The output starts as a copy of the reference frame, so that the runs left as they are cost
     // nothing; the bytes past the end of the decoded ones are cleared by the caller.
@@ -351,7 +393,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     auto xorInput = [&](size_t n) {
         const size_t room = size_t(outEnd - out), inRoom = size_t(inEnd - in);
         const size_t have = std::min({n, inRoom, room});
-        XorInput(out, in, have, room, inRoom);
+        XorInput(out, in, have, room + slack, inRoom);
         out += have;
         in += have;
         return have == n || out == outEnd;
@@ -359,11 +401,18 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     auto xorValue = [&](uint8_t value, size_t n) {
         const size_t room = size_t(outEnd - out);
         n = std::min(n, room);
-        XorValue(out, value, n, room);
+        XorValue(out, value, n, room + slack);
         out += n;
     };
     auto skip = [&](size_t n) { out += std::min(n, size_t(outEnd - out)); };
+    const uint8_t* const shortRunsInEnd = input.size() > ShortRunInput ? inEnd - ShortRunInput : in;
+    const bool shortRuns = MaskedTails && slack >= 8;
     while (out < outEnd && in < inEnd) {
+        if (shortRuns) {
+            DecodeShortXorRuns(in, shortRunsInEnd, out, outEnd);
+            if (out >= outEnd || in >= inEnd)
+                break;
+        }
         const uint8_t c = *in++;
         if (c == 0) {
             if (inEnd - in < 2)
@@ -396,7 +445,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
             }
         }
     }
-    return size_t(out - base);
+    return size_t(std::min(out, outEnd) - base);
 }
 
 int TSHP::FindFrameByOffset(uint32_t offset, int before) const

@@ -222,6 +222,19 @@ Bytes ValidLCWCommands(std::mt19937& rng, size_t n)
     return b;
 }
 
+// Runs the decoders on an output of cap bytes that lies at the start of a buffer with `slack`
+// more bytes, which they may store to as the reader's shared canvases let them.
+struct TSlackOutput {
+    size_t Slack;
+    Bytes Buffer;
+    TSlackOutput(size_t cap, size_t slack) : Slack(slack), Buffer(cap + slack, 0xEE) {}
+    std::span<uint8_t> Output() { return {Buffer.data(), Buffer.size() - Slack}; }
+    size_t LCW(const Bytes& in) { return TSHP::DecodeFormat80(in, Output(), Slack); }
+    size_t XOR(const Bytes& in, const Bytes& ref) { return TSHP::DecodeFormat40(in, ref.data(), Output(), Slack); }
+};
+
+constexpr size_t Slacks[] = {0, 64};
+
 } // namespace
 
 TEST(DecoderReference, LCWMatchesOnValidStreamsWithNearAndFarCopies)
@@ -230,10 +243,14 @@ TEST(DecoderReference, LCWMatchesOnValidStreamsWithNearAndFarCopies)
     for (int round = 0; round < 3000; ++round) {
         const size_t cap = 1 + rng() % 3000;
         const Bytes in = ValidLCWCommands(rng, cap + rng() % 200);
-        Bytes expect(cap, 0xEE), got(cap, 0xEE);
+        Bytes expect(cap, 0xEE);
         const size_t n = ReferenceLCW(in, expect);
-        ASSERT_EQ(TSHP::DecodeFormat80(in, got), n) << "round " << round;
-        ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(n), got.begin())) << "round " << round;
+        for (size_t slack : Slacks) {
+            TSlackOutput got(cap, slack);
+            ASSERT_EQ(got.LCW(in), n) << "round " << round << " slack " << slack;
+            ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(n), got.Buffer.begin()))
+                << "round " << round << " slack " << slack;
+        }
     }
 }
 
@@ -243,17 +260,19 @@ TEST(DecoderReference, LCWAndXORMatchOnRandomAndDamagedInput)
     for (int round = 0; round < 20000; ++round) {
         const size_t cap = 1 + rng() % 600;
         const Bytes in = round % 3 == 0 ? RandomBytes(rng, rng() % 400, 10) : RandomCommands(rng, rng() % 400, round % 2);
-        Bytes expect(cap, 0xEE), got(cap, 0xEE);
-        ASSERT_EQ(TSHP::DecodeFormat80(in, got), ReferenceLCW(in, expect)) << "round " << round;
-        // Bytes past the count written are the caller's to clear; compare what was written.
-        ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(ReferenceLCW(in, expect)), got.begin()))
-            << "LCW round " << round;
-
         const Bytes ref = RandomBytes(rng, cap, 30);
-        Bytes expectX(cap, 0xEE), gotX(cap, 0xEE);
-        const size_t n = ReferenceXOR(in, ref, expectX);
-        ASSERT_EQ(TSHP::DecodeFormat40(in, ref.data(), gotX), n) << "round " << round;
-        ASSERT_TRUE(std::equal(expectX.begin(), expectX.begin() + std::ptrdiff_t(n), gotX.begin())) << "XOR round " << round;
+        Bytes expect(cap, 0xEE), expectX(cap, 0xEE);
+        const size_t n = ReferenceLCW(in, expect), nX = ReferenceXOR(in, ref, expectX);
+        for (size_t slack : Slacks) {
+            // Bytes past the count written are the caller's to clear; compare what was written.
+            TSlackOutput got(cap, slack), gotX(cap, slack);
+            ASSERT_EQ(got.LCW(in), n) << "round " << round << " slack " << slack;
+            ASSERT_TRUE(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(n), got.Buffer.begin()))
+                << "LCW round " << round << " slack " << slack;
+            ASSERT_EQ(gotX.XOR(in, ref), nX) << "round " << round << " slack " << slack;
+            ASSERT_TRUE(std::equal(expectX.begin(), expectX.begin() + std::ptrdiff_t(nX), gotX.Buffer.begin()))
+                << "XOR round " << round << " slack " << slack;
+        }
     }
 }
 
