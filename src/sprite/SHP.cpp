@@ -30,16 +30,27 @@ void KeepFreedMemoryForCanvases()
 #endif
 }
 
+// The palette of a new sprite after entry 0: 255 greys from black to white.
+const TPalette& GreyRamp()
+{
+    static const TPalette palette = [] {
+        TPalette p{};
+        for (int i = 0; i <= 254; ++i) {
+            const uint8_t g = uint8_t(i * 255 / 254);
+            p[size_t(i) + 1] = MakeColour(g, g, g);
+        }
+        return p;
+    }();
+    return palette;
+}
+
 } // namespace
 
 TSHP::TSHP()
 {
     KeepFreedMemoryForCanvases();
+    Palette = GreyRamp();
     Palette[0] = TransparentColour;
-    for (int i = 0; i <= 254; ++i) {
-        const uint8_t g = uint8_t(i * 255 / 254);
-        Palette[i + 1] = MakeColour(g, g, g);
-    }
 }
 
 TSHP::~TSHP() { Clear(); }

@@ -117,22 +117,30 @@ void XorValue(uint8_t* out, uint8_t value, size_t n, size_t room)
         out[k] ^= value;
 }
 
-// The XOR commands that skip up to 127 bytes or XOR up to 8 bytes with the input, decoded while
-// the input holds ShortRunInput bytes: a run takes one masked 8-byte word, which may reach past
-// outEnd into the slack, as a skip may move out past outEnd. Stops before any other command.
-constexpr size_t ShortRunInput = 16;
+// The XOR commands that skip, or XOR up to ShortRun bytes with the input, decoded while the
+// input holds ShortRunInput bytes: a run takes whole 8-byte words, the last one masked, which may
+// reach past outEnd into the slack (at least ShortRun bytes), as a skip may move out past outEnd.
+// Stops before any other command.
+constexpr size_t ShortRun = 32;
+constexpr size_t ShortRunInput = ShortRun + 8;
 
 void DecodeShortXorRuns(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out, const uint8_t* outEnd)
 {
     while (out < outEnd && in < inEnd) {
-        const uint8_t c = *in;
+        const size_t c = *in;
         if (c > 0x80) {
             out += c & 0x7F;
             in += 1;
-        } else if (c - 1u < 8u) {
-            XorWord(out, LoadWord(in + 1) & (~uint64_t(0) >> (64 - 8 * c)));
+        } else if (c - 1 < ShortRun) {
+            size_t k = 0;
+            for (; k + 8 < c; k += 8)
+                XorWord(out + k, LoadWord(in + 1 + k));
+            XorWord(out + k, LoadWord(in + 1 + k) & (~uint64_t(0) >> (64 - 8 * (c - k))));
             out += c;
             in += 1 + c;
+        } else if (c == 0x80 && ReadU16(in + 1) - 1u < 0x7FFFu) {
+            out += ReadU16(in + 1);
+            in += 3;
         } else {
             return;
         }
@@ -406,7 +414,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     };
     auto skip = [&](size_t n) { out += std::min(n, size_t(outEnd - out)); };
     const uint8_t* const shortRunsInEnd = input.size() > ShortRunInput ? inEnd - ShortRunInput : in;
-    const bool shortRuns = MaskedTails && slack >= 8;
+    const bool shortRuns = MaskedTails && slack >= ShortRun;
     while (out < outEnd && in < inEnd) {
         if (shortRuns) {
             DecodeShortXorRuns(in, shortRunsInEnd, out, outEnd);
