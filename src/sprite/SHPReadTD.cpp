@@ -147,32 +147,46 @@ void DecodeShortXorRuns(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out,
     }
 }
 
-// The LCW commands that fit in 64 bytes of output, decoded with fixed-size stores of 16 or 64
-// bytes while the input holds at least FastInput bytes after the command byte and the output
-// room for 64: the bytes stored past a command's end are written again by the following commands
-// or by the zeroing of what the frame leaves unwritten. Returns false for the commands, or the
-// overlapping copies, that the careful decoding handles.
+// The fast LCW commands: those that fit in 64 bytes of output, and 0xFF copies of up to
+// FastLongCopy bytes, decoded with whole stores of 16 or 64 bytes while the input holds at least
+// FastInput bytes after the command byte and the output room for 64: the bytes stored past a
+// command's end are written again by the following commands or by the zeroing of what the frame
+// leaves unwritten. The careful decoding takes the other commands and overlapping copies.
 constexpr size_t FastInput = 64;
 constexpr size_t FastRoom = 64;
 
-// Copies n <= 64 bytes from src, at least 16 bytes before dst, 16 at a time: each block is read
-// after the one before it was written, so overlapping copies repeat as byte-wise ones do.
+// Copies n bytes from src, at least 16 bytes before dst, in 16-byte blocks: each block is read
+// after the one before it was written, so overlapping copies repeat as byte-wise ones do. The
+// caller makes sure that the output holds n rounded up to 16 bytes from dst.
+void CopyBlocksFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
+{
+    for (size_t k = 0; k < n; k += 16)
+        std::memcpy(dst + k, src + k, 16);
+}
+
+// Copies n <= 64 bytes from src into dst, which has room for 64. When the bytes that count do
+// not overlap, 64 bytes are read before any is written; an overlapping copy needs src at least
+// 16 bytes before dst, else it returns false.
 bool CopyFastFromOutput(uint8_t* dst, const uint8_t* src, size_t n)
 {
     const size_t distance = size_t(dst - src);
-    if (distance >= 64) {
-        std::memcpy(dst, src, 64);
+    if (distance >= n) {
+        uint8_t block[64];
+        std::memcpy(block, src, 64);
+        std::memcpy(dst, block, 64);
         return true;
     }
     if (distance < 16)
         return false;
-    for (size_t k = 0; k < n; k += 16)
-        std::memcpy(dst + k, src + k, 16);
+    CopyBlocksFromOutput(dst, src, n);
     return true;
 }
 
+// The longest 0xFF copy that the fast commands take.
+constexpr size_t FastLongCopy = 256;
+
 void DecodeFastLCWCommands(const uint8_t*& inRef, const uint8_t* inLimit, uint8_t*& outRef, const uint8_t* outLimit,
-                           uint8_t* base)
+                           uint8_t* base, const uint8_t* storeEnd)
 {
     const uint8_t* in = inRef;
     uint8_t* out = outRef;
@@ -207,7 +221,15 @@ void DecodeFastLCWCommands(const uint8_t*& inRef, const uint8_t* inLimit, uint8_
             out += n;
             in += 4;
         } else {
-            break;
+            const size_t n = ReadU16(in + 1);
+            const size_t position = ReadU16(in + 3);
+            const size_t done = size_t(out - base);
+            if (n == 0 || n > FastLongCopy || position >= done || done - position < 16 ||
+                RoundToBlocks(n) > size_t(storeEnd - out))
+                break;
+            CopyBlocksFromOutput(out, base + position, n);
+            out += n;
+            in += 5;
         }
     }
     inRef = in;
@@ -319,9 +341,10 @@ size_t TSHP::DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> o
     // outEnd, in the slack; decoding then ends.
     const uint8_t* const inLimit = inEnd - std::min<size_t>(input.size(), FastInput);
     const size_t storeSize = output.size() + slack;
+    const uint8_t* const storeEnd = base + storeSize;
     const uint8_t* const outLimit = storeSize >= FastRoom ? std::min(outEnd, base + (storeSize - FastRoom + 1)) : base;
     while (true) {
-        DecodeFastLCWCommands(in, inLimit, out, outLimit, base);
+        DecodeFastLCWCommands(in, inLimit, out, outLimit, base, storeEnd);
         if (out >= outEnd || in >= inEnd)
             break;
         const uint8_t c = *in++;

@@ -189,15 +189,15 @@ Bytes RandomCommands(std::mt19937& rng, size_t n, bool lcw)
     return b;
 }
 
-// A valid LCW stream of about n output bytes whose copies reach back every distance, near ones
-// (overlapping, repeating their pattern) as often as far ones.
+// A valid LCW stream of about n output bytes whose copies (near, far and long) reach back every
+// distance, near ones (overlapping, repeating their pattern) as often as far ones.
 Bytes ValidLCWCommands(std::mt19937& rng, size_t n)
 {
     Bytes b;
     size_t done = 0;
     auto back = [&] { return rng() % 2 ? 1 + rng() % std::min<size_t>(done, 80) : 1 + rng() % done; };
     while (done < n) {
-        const int kind = done == 0 ? 0 : int(rng() % 4);
+        const int kind = done == 0 ? 0 : int(rng() % 5);
         if (kind == 0) {
             const size_t count = 1 + rng() % 63;
             b.push_back(uint8_t(0x80 | count));
@@ -212,9 +212,13 @@ Bytes ValidLCWCommands(std::mt19937& rng, size_t n)
             const size_t distance = std::min<size_t>(back(), 4095), count = 3 + rng() % 8;
             b.insert(b.end(), {uint8_t((count - 3) << 4 | distance >> 8), uint8_t(distance)});
             done += count;
-        } else {
+        } else if (kind == 3) {
             const size_t position = done - back(), count = 3 + rng() % 62;
             b.insert(b.end(), {uint8_t(0xC0 | (count - 3)), uint8_t(position), uint8_t(position >> 8)});
+            done += count;
+        } else {
+            const size_t position = done - back(), count = 1 + rng() % 300;
+            b.insert(b.end(), {0xFF, uint8_t(count), uint8_t(count >> 8), uint8_t(position), uint8_t(position >> 8)});
             done += count;
         }
     }
