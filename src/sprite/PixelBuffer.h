@@ -8,7 +8,24 @@
 
 namespace vantrel {
 
-struct TCanvasBlock;
+// A block starts with this header; its canvases follow, then TCanvasBlocks::CanvasSlack bytes.
+// Users counts the canvases not yet freed, including those still to be handed out, plus one
+// while the block is being carved. The count is plain: the canvases of a block belong to the
+// frames of one sprite, and a sprite is used by one thread at a time.
+struct TCanvasBlock {
+    size_t Users;
+    size_t Padding; // the canvases start 16 bytes into the block
+    uint8_t* Canvases() { return reinterpret_cast<uint8_t*>(this + 1); }
+    void Release(size_t users = 1) noexcept
+    {
+        Users -= users;
+        if (Users == 0)
+            Free();
+    }
+
+private:
+    void Free() noexcept;
+};
 
 // Frees a frame's pixels: the buffer itself, or its share of a block, which goes when the last
 // of its canvases does. Made from std::default_delete, so a buffer of new[] converts to it.
@@ -17,7 +34,13 @@ public:
     TPixelDeleter() = default;
     TPixelDeleter(std::default_delete<uint8_t[]>) noexcept {}
     explicit TPixelDeleter(TCanvasBlock* block) noexcept : Block(block) {}
-    void operator()(uint8_t* pixels) const noexcept;
+    void operator()(uint8_t* pixels) const noexcept
+    {
+        if (Block)
+            Block->Release();
+        else
+            delete[] pixels;
+    }
 
 private:
     TCanvasBlock* Block = nullptr;
@@ -37,13 +60,22 @@ public:
     TCanvasBlocks(size_t count, size_t bytes) : Remaining(count), Bytes(bytes) {}
     TCanvasBlocks(const TCanvasBlocks&) = delete;
     TCanvasBlocks& operator=(const TCanvasBlocks&) = delete;
-    ~TCanvasBlocks();
+    ~TCanvasBlocks() { ReleaseBlock(); }
 
-    TPixelBuffer Next();
+    TPixelBuffer Next()
+    {
+        if (LeftInBlock == 0)
+            StartBlock();
+        uint8_t* const canvas = Free;
+        Free += Bytes;
+        --LeftInBlock;
+        --Remaining;
+        return TPixelBuffer(canvas, TPixelDeleter(Block));
+    }
 
 private:
     void StartBlock();
-    void ReleaseBlock();
+    void ReleaseBlock() noexcept;
 
     size_t Remaining;
     size_t Bytes;
