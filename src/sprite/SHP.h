@@ -116,7 +116,8 @@ public:
     // number n of bytes decoded, never more than output.size(), and stop quietly at the end of
     // the input or at a command whose source lies outside the input or the decoded bytes. Bytes
     // of output past n may have been overwritten: DecodeTDFrame sets them to 0. When slack bytes
-    // past the end of output may be written too, the decoders store whole words there.
+    // past the end of output may be written too, and as many past the end of reference read, the
+    // decoders store whole words there.
     static size_t DecodeFormat80(std::span<const uint8_t> input, std::span<uint8_t> output, size_t slack = 0);
     static size_t DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output,
                                  size_t slack = 0);

@@ -63,21 +63,15 @@ uint8_t* CopyShortFromOutput(uint8_t* dst, const uint8_t* src, size_t n, size_t 
     return CopyFromOutput(dst, src, n);
 }
 
-// XORs n bytes of the output with the input, or with one value, 8 bytes at a time; the output
-// already holds the reference frame. The last bytes of a run take one more word when the output
-// and the input hold 8 bytes from there (room, inRoom >= n): it is XORed with a mask that leaves
-// the bytes past n as they are.
+// The XOR deltas write each run as the reference's bytes (from, at the same place as out) XORed
+// with the input or with one value, 8 bytes at a time, and never read the output: a word read
+// from the output just after a store to part of it would wait for that store. The last bytes of a
+// run take one more word when the output and the input hold 8 bytes from there (room, inRoom):
+// its bytes past the run are the reference's, as the output already holds (it starts as a copy of
+// the reference), and are written again by the following commands where they change.
 constexpr bool MaskedTails = std::endian::native == std::endian::little;
 
-uint64_t LowBytes(size_t count) { return (uint64_t(1) << (8 * count)) - 1; } // count < 8
-
-void XorWord(uint8_t* out, uint64_t value)
-{
-    uint64_t a;
-    std::memcpy(&a, out, 8);
-    a ^= value;
-    std::memcpy(out, &a, 8);
-}
+uint64_t LowBytes(size_t count) { return ~uint64_t(0) >> (64 - 8 * count); } // 0 < count <= 8
 
 uint64_t LoadWord(const uint8_t* in)
 {
@@ -86,35 +80,41 @@ uint64_t LoadWord(const uint8_t* in)
     return w;
 }
 
-void XorInput(uint8_t* out, const uint8_t* in, size_t n, size_t room, size_t inRoom)
+void StoreXor(uint8_t* out, const uint8_t* from, uint64_t value)
+{
+    const uint64_t w = LoadWord(from) ^ value;
+    std::memcpy(out, &w, 8);
+}
+
+void XorInput(uint8_t* out, const uint8_t* from, const uint8_t* in, size_t n, size_t room, size_t inRoom)
 {
     size_t k = 0;
     for (; k + 8 <= n; k += 8)
-        XorWord(out + k, LoadWord(in + k));
+        StoreXor(out + k, from + k, LoadWord(in + k));
     if (k == n)
         return;
     if (MaskedTails && room - k >= 8 && inRoom - k >= 8) {
-        XorWord(out + k, LoadWord(in + k) & LowBytes(n - k));
+        StoreXor(out + k, from + k, LoadWord(in + k) & LowBytes(n - k));
         return;
     }
     for (; k < n; ++k)
-        out[k] ^= in[k];
+        out[k] = from[k] ^ in[k];
 }
 
-void XorValue(uint8_t* out, uint8_t value, size_t n, size_t room)
+void XorValue(uint8_t* out, const uint8_t* from, uint8_t value, size_t n, size_t room)
 {
     const uint64_t pattern = value * 0x0101010101010101ull;
     size_t k = 0;
     for (; k + 8 <= n; k += 8)
-        XorWord(out + k, pattern);
+        StoreXor(out + k, from + k, pattern);
     if (k == n)
         return;
     if (MaskedTails && room - k >= 8) {
-        XorWord(out + k, pattern & LowBytes(n - k));
+        StoreXor(out + k, from + k, pattern & LowBytes(n - k));
         return;
     }
     for (; k < n; ++k)
-        out[k] ^= value;
+        out[k] = from[k] ^ value;
 }
 
 // The XOR commands that skip, or XOR up to ShortRun bytes with the input, decoded while the
@@ -124,7 +124,8 @@ void XorValue(uint8_t* out, uint8_t value, size_t n, size_t room)
 constexpr size_t ShortRun = 32;
 constexpr size_t ShortRunInput = ShortRun + 8;
 
-void DecodeShortXorRuns(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out, const uint8_t* outEnd)
+void DecodeShortXorRuns(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out, const uint8_t* outEnd,
+                        const uint8_t* reference, const uint8_t* base)
 {
     while (out < outEnd && in < inEnd) {
         const size_t c = *in;
@@ -132,10 +133,11 @@ void DecodeShortXorRuns(const uint8_t*& in, const uint8_t* inEnd, uint8_t*& out,
             out += c & 0x7F;
             in += 1;
         } else if (c - 1 < ShortRun) {
+            const uint8_t* const from = reference + (out - base);
             size_t k = 0;
             for (; k + 8 < c; k += 8)
-                XorWord(out + k, LoadWord(in + 1 + k));
-            XorWord(out + k, LoadWord(in + 1 + k) & (~uint64_t(0) >> (64 - 8 * (c - k))));
+                StoreXor(out + k, from + k, LoadWord(in + 1 + k));
+            StoreXor(out + k, from + k, LoadWord(in + 1 + k) & LowBytes(c - k));
             out += c;
             in += 1 + c;
         } else if (c == 0x80 && ReadU16(in + 1) - 1u < 0x7FFFu) {
@@ -424,7 +426,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     auto xorInput = [&](size_t n) {
         const size_t room = size_t(outEnd - out), inRoom = size_t(inEnd - in);
         const size_t have = std::min({n, inRoom, room});
-        XorInput(out, in, have, room + slack, inRoom);
+        XorInput(out, reference + (out - base), in, have, room + slack, inRoom);
         out += have;
         in += have;
         return have == n || out == outEnd;
@@ -432,7 +434,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     auto xorValue = [&](uint8_t value, size_t n) {
         const size_t room = size_t(outEnd - out);
         n = std::min(n, room);
-        XorValue(out, value, n, room + slack);
+        XorValue(out, reference + (out - base), value, n, room + slack);
         out += n;
     };
     auto skip = [&](size_t n) { out += std::min(n, size_t(outEnd - out)); };
@@ -440,7 +442,7 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     const bool shortRuns = MaskedTails && slack >= ShortRun;
     while (out < outEnd && in < inEnd) {
         if (shortRuns) {
-            DecodeShortXorRuns(in, shortRunsInEnd, out, outEnd);
+            DecodeShortXorRuns(in, shortRunsInEnd, out, outEnd, reference, base);
             if (out >= outEnd || in >= inEnd)
                 break;
         }

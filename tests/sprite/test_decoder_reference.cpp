@@ -227,14 +227,19 @@ Bytes ValidLCWCommands(std::mt19937& rng, size_t n)
 }
 
 // Runs the decoders on an output of cap bytes that lies at the start of a buffer with `slack`
-// more bytes, which they may store to as the reader's shared canvases let them.
+// more bytes, which they may store to as the reader's shared canvases let them (the reference of
+// an XOR delta then has as many bytes after it, which may be read).
 struct TSlackOutput {
     size_t Slack;
     Bytes Buffer;
     TSlackOutput(size_t cap, size_t slack) : Slack(slack), Buffer(cap + slack, 0xEE) {}
     std::span<uint8_t> Output() { return {Buffer.data(), Buffer.size() - Slack}; }
     size_t LCW(const Bytes& in) { return TSHP::DecodeFormat80(in, Output(), Slack); }
-    size_t XOR(const Bytes& in, const Bytes& ref) { return TSHP::DecodeFormat40(in, ref.data(), Output(), Slack); }
+    size_t XOR(const Bytes& in, Bytes ref)
+    {
+        ref.resize(ref.size() + Slack, 0x55);
+        return TSHP::DecodeFormat40(in, ref.data(), Output(), Slack);
+    }
 };
 
 constexpr size_t Slacks[] = {0, 64};
