@@ -185,6 +185,7 @@ bool TSHP::LoadTS(std::span<const uint8_t> file)
 
     Frames = std::vector<TSHPFrame>(size_t(frames));
     const size_t canvas = size_t(Width) * size_t(Height);
+    TCanvasBlocks canvases(size_t(framesWithData), canvas);
     for (int i = 0; i < frames; ++i) {
         const TTSFrameHeader h = ReadTSFrameHeader(file, size_t(headerIndex(i)));
         if (!HasFrameData(h, file.size()))
@@ -196,7 +197,7 @@ bool TSHP::LoadTS(std::span<const uint8_t> file)
         f.CY = h.CY;
         f.RadarColour = h.Radar;
         f.RadarColourExtra = h.RadarExtra;
-        f.Data = std::make_unique_for_overwrite<uint8_t[]>(canvas);
+        f.Data = canvases.Next();
         if (HeadersOnly) {
             std::memset(f.Data.get(), 0, canvas);
         } else {
