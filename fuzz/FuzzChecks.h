@@ -11,6 +11,8 @@
 #include "sprite/SHP.h"
 #include "sprite/SpriteSheet.h"
 
+#include "ReferenceTD.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vantrel::fuzz {
 
@@ -299,6 +302,36 @@ inline void CheckBmp8(TBytes data)
     Require(again.Pixels == bitmap.Pixels && again.ColourTable == bitmap.ColourTable, "BMP round trip");
 }
 
+// The TD/RA1 frame decoders against the byte-at-a-time ones. Option bit 0: an XOR delta (over a
+// fixed pattern, TDCodecReference) instead of LCW; bit 1: with the slack of the reader's canvases.
+// Then the capacity (16 bits, up to 8 KiB) and the command stream. The buffers end exactly where
+// the decoders may write and read, for the sanitizer to see any byte beyond.
+inline uint8_t TDCodecReference(size_t k) { return uint8_t(k * 37 + 11); }
+
+inline void CheckTDCodecs(TBytes data)
+{
+    if (data.size() < 3)
+        return;
+    const TOptions options{data[0]};
+    const size_t capacity = (size_t(data[1]) | size_t(data[2]) << 8) % 8192 + 1;
+    const TBytes stream = data.subspan(3);
+    const size_t slack = options[1] ? TCanvasBlocks::CanvasSlack : 0;
+    std::vector<uint8_t> expect(capacity), got(capacity + slack, 0xEE), reference(capacity + slack);
+    for (size_t k = 0; k < reference.size(); ++k)
+        reference[k] = TDCodecReference(k);
+    const std::span<uint8_t> output(got.data(), capacity);
+    size_t n = 0, decoded = 0;
+    if (options[0]) {
+        n = ReferenceXOR(stream, std::span(reference).first(capacity), expect);
+        decoded = TSHP::DecodeFormat40(stream, reference.data(), output, slack);
+    } else {
+        n = ReferenceLCW(stream, expect);
+        decoded = TSHP::DecodeFormat80(stream, output, slack);
+    }
+    Require(decoded == n, "decoded length");
+    Require(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(n), got.begin()), "decoded bytes");
+}
+
 struct TTarget {
     const char* Name;
     void (*Check)(TBytes);
@@ -308,7 +341,7 @@ struct TTarget {
 inline constexpr TTarget Targets[] = {
     {"load", CheckLoad},          {"probe", CheckProbe},       {"palette", CheckPalette},
     {"bcs", CheckDefaultBCS},     {"scheme", CheckSchemeText}, {"spritemap", CheckSpriteMap},
-    {"roundtrip", CheckWriteThenRead}, {"bmp8", CheckBmp8},
+    {"roundtrip", CheckWriteThenRead}, {"bmp8", CheckBmp8},         {"tdcodec", CheckTDCodecs},
 };
 
 } // namespace vantrel::fuzz

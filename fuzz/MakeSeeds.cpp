@@ -5,6 +5,8 @@
 #include "sprite/SHP.h"
 #include "sprite/SpriteSheet.h"
 
+#include "FuzzChecks.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -105,6 +107,31 @@ void BitmapSeeds()
     }());
 }
 
+// Frames of the sample sprite, and a larger one, encoded as LCW and as XOR deltas over the
+// pattern the target decodes them against.
+void TDCodecSeeds()
+{
+    const auto small = SmallSprite(3, 12, 9);
+    const auto large = SmallSprite(2, 97, 61);
+    int number = 0;
+    for (const TSHP* sprite : {small.get(), large.get()}) {
+        const size_t capacity = size_t(sprite->Width) * size_t(sprite->Height);
+        TBytes reference(capacity);
+        for (size_t k = 0; k < capacity; ++k)
+            reference[k] = fuzz::TDCodecReference(k);
+        for (const TSHPFrame& frame : sprite->Frames) {
+            const std::span<const uint8_t> pixels(frame.Data.get(), capacity);
+            for (uint8_t options : {0x00, 0x02, 0x01, 0x03}) {
+                TBytes seed = {options, uint8_t(capacity - 1), uint8_t((capacity - 1) >> 8)};
+                const TBytes stream = options & 1 ? TSHP::EncodeFormat40(pixels, reference.data())
+                                                  : TSHP::EncodeFormat80(pixels);
+                seed.insert(seed.end(), stream.begin(), stream.end());
+                Seed("tdcodec", "frame" + std::to_string(number++), seed);
+            }
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -117,5 +144,6 @@ int main(int argc, char** argv)
     SpriteSeeds();
     PaletteSeeds();
     BitmapSeeds();
+    TDCodecSeeds();
     return 0;
 }
