@@ -196,10 +196,13 @@ void DecodeFastLCWCommands(const uint8_t*& inRef, const uint8_t* inLimit, uint8_
         const uint8_t c = in[0];
         if (c < 0x80) {
             const size_t distance = size_t(c & 0x0F) << 8 | in[1];
-            if (distance < 16 || distance > size_t(out - base))
+            const size_t n = (c >> 4) + 3;
+            if (distance < n || distance > size_t(out - base))
                 break;
-            std::memcpy(out, out - distance, 16);
-            out += (c >> 4) + 3;
+            uint8_t block[16];
+            std::memcpy(block, out - distance, 16);
+            std::memcpy(out, block, 16);
+            out += n;
             in += 2;
         } else if (c < 0xC0) {
             const size_t n = c & 0x3F;
