@@ -122,7 +122,7 @@ public:
     static size_t DecodeFormat40(std::span<const uint8_t> input, const uint8_t* reference, std::span<uint8_t> output,
                                  size_t slack = 0);
     // The highest frame index below before whose table entry has the data offset, or -1.
-    int FindFrameByOffset(uint32_t offset, int before) const;
+    int FindFrameByOffset(uint32_t offset, int before);
 
     // --- saving (SHPWriteTS.cpp, SHPWriteTD.cpp) --------------------------------------------
     // Writes the sprite in the given layout through a temporary file that replaces name only
@@ -201,8 +201,10 @@ public:
 
 private:
     // Data offsets of the TD/RA1 frames being loaded, each with its frame index, sorted; filled
-    // only while LoadTD runs (FindFrameByOffset answers from it).
+    // only while LoadTD runs a file with key deltas (FindFrameByOffset answers from it, trying the
+    // entry it found last first).
     std::vector<std::pair<uint32_t, int>> TDFrameOffsets;
+    size_t TDKeyHint = 0;
 
     // Refuses (SHPError) a load that would allocate frames canvases of frames x Width x Height
     // bytes out of proportion to a file of fileSize bytes.

@@ -279,11 +279,17 @@ bool TSHP::LoadTD(std::span<const uint8_t> file)
 
     const uint8_t* const table = file.data() + TDFileHeaderSize;
     TClearOnExit<decltype(TDFrameOffsets)> clearOffsets{TDFrameOffsets};
-    TDFrameOffsets.resize(size_t(frames));
+    bool keyDeltas = false;
     for (int f = 0; f < frames; ++f)
-        TDFrameOffsets[size_t(f)] = {ReadU24(table + size_t(f) * TDEntrySize), f};
-    if (!std::is_sorted(TDFrameOffsets.begin(), TDFrameOffsets.end()))
-        std::sort(TDFrameOffsets.begin(), TDFrameOffsets.end());
+        keyDeltas |= table[size_t(f) * TDEntrySize + 3] == FormatXORKey;
+    if (keyDeltas) {
+        TDFrameOffsets.resize(size_t(frames));
+        for (int f = 0; f < frames; ++f)
+            TDFrameOffsets[size_t(f)] = {ReadU24(table + size_t(f) * TDEntrySize), f};
+        if (!std::is_sorted(TDFrameOffsets.begin(), TDFrameOffsets.end()))
+            std::sort(TDFrameOffsets.begin(), TDFrameOffsets.end());
+        TDKeyHint = 0;
+    }
 
     Frames = std::vector<TSHPFrame>(size_t(frames));
     const size_t canvas = size_t(Width) * size_t(Height);
@@ -484,12 +490,22 @@ size_t TSHP::DecodeFormat40(std::span<const uint8_t> input, const uint8_t* refer
     return size_t(std::min(out, outEnd) - base);
 }
 
-int TSHP::FindFrameByOffset(uint32_t offset, int before) const
+int TSHP::FindFrameByOffset(uint32_t offset, int before)
 {
-    const auto it = std::lower_bound(TDFrameOffsets.begin(), TDFrameOffsets.end(), std::pair{offset, before});
-    if (it == TDFrameOffsets.begin() || std::prev(it)->first != offset)
-        return -1;
-    return std::prev(it)->second;
+    // Consecutive key deltas mostly name the same key frame: the entry found last is tried first,
+    // and the search moves on from it to the last entry of that offset below `before`.
+    const auto& entries = TDFrameOffsets;
+    size_t k = TDKeyHint;
+    if (k >= entries.size() || entries[k].first != offset || entries[k].second >= before) {
+        const auto it = std::lower_bound(entries.begin(), entries.end(), std::pair{offset, before});
+        if (it == entries.begin() || std::prev(it)->first != offset)
+            return -1;
+        k = size_t(std::prev(it) - entries.begin());
+    }
+    while (k + 1 < entries.size() && entries[k + 1].first == offset && entries[k + 1].second < before)
+        ++k;
+    TDKeyHint = k;
+    return entries[k].second;
 }
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 // descriptions, on every frame of the shared corpus and on random and damaged input, so that
 // the fast decoders keep exactly the same results (including where damaged input ends them).
 #include "../../fuzz/ReferenceTD.h"
+#include "read_helpers.h"
 #include "sprite/FileUtil.h"
 #include "sprite/SHP.h"
 
@@ -173,44 +174,77 @@ TEST(DecoderReference, LCWAndXORMatchOnRandomAndDamagedInput)
     }
 }
 
+namespace {
+
+// Every frame of a TD/RA1 file as the reader decodes it against the reference decoders, a key
+// delta taking the latest frame below it whose data offset is the one it names.
+void ExpectTDFramesMatch(const Bytes& file, const std::string& what)
+{
+    TSHP sprite;
+    sprite.LoadFromMemory(file);
+    ASSERT_EQ(sprite.Format, TSHPFormat::TD) << what;
+    const size_t canvas = size_t(sprite.Width) * size_t(sprite.Height);
+    std::vector<Bytes> frames;
+    for (int f = 0; f < sprite.FrameCount(); ++f) {
+        const uint8_t* e = file.data() + 14 + 8 * size_t(f);
+        const size_t offset = e[0] | e[1] << 8 | e[2] << 16;
+        const Bytes input(file.begin() + std::ptrdiff_t(offset), file.end());
+        Bytes frame(canvas, 0);
+        if (e[3] == 0x80 || (e[3] == 0x20 && f == 0)) {
+            ReferenceLCW(input, frame);
+        } else {
+            int reference = f - 1;
+            if (e[3] == 0x40) {
+                const size_t wanted = e[4] | e[5] << 8 | e[6] << 16;
+                reference = -1;
+                for (int k = 0; k < f; ++k) {
+                    const uint8_t* g = file.data() + 14 + 8 * size_t(k);
+                    if (size_t(g[0] | g[1] << 8 | g[2] << 16) == wanted)
+                        reference = k;
+                }
+            }
+            if (reference < 0)
+                ReferenceLCW(input, frame);
+            else
+                ReferenceXOR(input, frames[size_t(reference)], frame);
+        }
+        ASSERT_TRUE(std::equal(frame.begin(), frame.end(), sprite.GetFrame(f).Data.get())) << what << " frame " << f;
+        frames.push_back(std::move(frame));
+    }
+}
+
+} // namespace
+
 TEST(DecoderReference, TDCorpusFramesMatch)
 {
     if (!std::filesystem::is_directory(VANTREL_CORPUS_DIR))
         GTEST_SKIP() << "no shared corpus";
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(VANTREL_CORPUS_DIR) + "/td")) {
-        const Bytes file = ReadWholeFile(entry.path().string());
-        TSHP sprite;
-        sprite.LoadFromMemory(file);
-        ASSERT_EQ(sprite.Format, TSHPFormat::TD) << entry.path();
-        const size_t canvas = size_t(sprite.Width) * size_t(sprite.Height);
-        std::vector<Bytes> frames;
-        for (int f = 0; f < sprite.FrameCount(); ++f) {
-            const uint8_t* e = file.data() + 14 + 8 * size_t(f);
-            const size_t offset = e[0] | e[1] << 8 | e[2] << 16;
-            const Bytes input(file.begin() + std::ptrdiff_t(offset), file.end());
-            Bytes frame(canvas, 0);
-            if (e[3] == 0x80 || (e[3] == 0x20 && f == 0)) {
-                ReferenceLCW(input, frame);
-            } else {
-                int reference = f - 1;
-                if (e[3] == 0x40) {
-                    const size_t wanted = e[4] | e[5] << 8 | e[6] << 16;
-                    reference = -1;
-                    for (int k = 0; k < f; ++k) {
-                        const uint8_t* g = file.data() + 14 + 8 * size_t(k);
-                        if (size_t(g[0] | g[1] << 8 | g[2] << 16) == wanted)
-                            reference = k;
-                    }
-                }
-                if (reference < 0)
-                    ReferenceLCW(input, frame);
-                else
-                    ReferenceXOR(input, frames[size_t(reference)], frame);
-            }
-            ASSERT_TRUE(std::equal(frame.begin(), frame.end(), sprite.GetFrame(f).Data.get()))
-                << entry.path() << " frame " << f;
-            frames.push_back(std::move(frame));
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VANTREL_CORPUS_DIR) + "/td"))
+        ExpectTDFramesMatch(ReadWholeFile(entry.path().string()), entry.path().string());
+}
+
+// Frames without data of their own share their offset with the next frame, and key deltas name
+// the offsets of earlier frames in any order: each takes the latest frame of that offset.
+TEST(DecoderReference, KeyDeltasFindTheirKeyFramesAmongSharedOffsets)
+{
+    std::mt19937 rng(31);
+    for (int round = 0; round < 200; ++round) {
+        const size_t count = 1 + rng() % 60;
+        std::vector<readtest::TDFrame> frames(count);
+        std::vector<unsigned> offsets;
+        size_t offset = 14 + 8 * (count + 2);
+        for (size_t f = 0; f < count; ++f) {
+            readtest::TDFrame& frame = frames[f];
+            const unsigned kind = rng() % 4;
+            frame.Format = kind == 0 ? 0x80 : kind == 1 ? 0x20 : 0x40;
+            if (rng() % 3 != 0)
+                frame.Data = RandomCommands(rng, rng() % 40, frame.Format == 0x80);
+            if (frame.Format == 0x40)
+                frame.Reference = f > 0 && rng() % 8 != 0 ? offsets[rng() % f] : unsigned(rng() % 4000);
+            offsets.push_back(unsigned(offset));
+            offset += frame.Data.size();
         }
+        ExpectTDFramesMatch(readtest::MakeTD(1 + rng() % 9, 1 + rng() % 7, frames), "round " + std::to_string(round));
     }
 }
 
