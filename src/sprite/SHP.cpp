@@ -141,20 +141,17 @@ void TSHP::AddFrames(int amount, int width, int height)
     }
 }
 
-void TSHP::UpdateFrameBounds(int i)
+TFrameRect NonZeroBounds(const uint8_t* data, int width, int height)
 {
-    TSHPFrame& f = GetFrame(i);
-    if (!f.Data)
-        return;
-    int minX = Width, maxX = -1, minY = -1, maxY = -1;
-    for (int y = 0; y < Height; ++y) {
-        const uint8_t* row = f.Data.get() + size_t(y) * size_t(Width);
+    int minX = width, maxX = -1, minY = -1, maxY = -1;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = data + size_t(y) * size_t(width);
         int first = 0;
-        while (first < Width && row[first] == 0)
+        while (first < width && row[first] == 0)
             ++first;
-        if (first == Width)
+        if (first == width)
             continue;
-        int last = Width - 1;
+        int last = width - 1;
         while (row[last] == 0)
             --last;
         if (minY < 0)
@@ -163,14 +160,21 @@ void TSHP::UpdateFrameBounds(int i)
         minX = std::min(minX, first);
         maxX = std::max(maxX, last);
     }
-    if (minY < 0) {
-        f.X = f.Y = f.CX = f.CY = 0;
+    if (minY < 0)
+        return {};
+    return {minX, minY, maxX - minX + 1, maxY - minY + 1};
+}
+
+void TSHP::UpdateFrameBounds(int i)
+{
+    TSHPFrame& f = GetFrame(i);
+    if (!f.Data)
         return;
-    }
-    f.X = uint16_t(minX);
-    f.Y = uint16_t(minY);
-    f.CX = uint16_t(maxX - minX + 1);
-    f.CY = uint16_t(maxY - minY + 1);
+    const TFrameRect r = NonZeroBounds(f.Data.get(), Width, Height);
+    f.X = uint16_t(r.X);
+    f.Y = uint16_t(r.Y);
+    f.CX = uint16_t(r.CX);
+    f.CY = uint16_t(r.CY);
 }
 
 void TSHP::SetSHPType(TSHPType t)

@@ -43,6 +43,18 @@ struct TSHPFrame {
     uint8_t RadarColourExtra = 0;
 };
 
+// A rectangle of a canvas; CX or CY 0 marks an empty one.
+struct TFrameRect {
+    int X = 0;
+    int Y = 0;
+    int CX = 0;
+    int CY = 0;
+    friend bool operator==(const TFrameRect&, const TFrameRect&) = default;
+};
+// The smallest rectangle holding every non-zero byte of a width x height canvas (rows back to
+// back); (0, 0, 0, 0) when there is none.
+TFrameRect NonZeroBounds(const uint8_t* data, int width, int height);
+
 // The assertion messages of the sprite.
 inline constexpr const char* MsgAddFramesAmount = "TSHP.AddFrames - Amount <= 0";
 inline constexpr const char* MsgSaveOneFrameLoad = "Can not save a SHP with OneFrameLoad enabled....";
