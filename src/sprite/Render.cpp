@@ -2,6 +2,7 @@
 #include "SHP.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace vantrel {
@@ -57,28 +58,63 @@ void ShiftLuminosity(int16_t luminosity, TPalette& pal)
     }
 }
 
-// The colour and opacity each index is drawn with in one frame, so that the pixel loop is a
-// pair of table lookups.
-struct TPixelTables {
-    std::array<TColour24, 256> Colour;
-    std::array<uint8_t, 256> Alpha;
-};
+// The colour and opacity each index is drawn with in one frame, packed as blue, green, red and
+// alpha from the low byte up, so that the pixel loop is one table lookup a pixel.
+using TPixelTable = std::array<uint32_t, 256>;
 
-TPixelTables MakePixelTables(const TPalette& pal, bool shadowFrame, bool transparentShadows, uint8_t shadowIndex)
+constexpr uint32_t Packed(TColour24 c, uint8_t alpha)
 {
-    TPixelTables t;
-    t.Colour = pal;
-    t.Alpha.fill(OpaqueAlpha);
-    if (shadowFrame && transparentShadows) {
-        t.Colour.fill(ShadowColour);
-        t.Alpha.fill(ShadowAlpha);
-    } else if (shadowIndex != 0) {
-        t.Colour[shadowIndex] = ShadowColour;
-        t.Alpha[shadowIndex] = ShadowAlpha;
-    }
-    t.Colour[0] = pal[0];
-    t.Alpha[0] = 0;
+    return uint32_t(c.B) | uint32_t(c.G) << 8 | uint32_t(c.R) << 16 | uint32_t(alpha) << 24;
+}
+
+TPixelTable MakePixelTable(const TPalette& pal, bool shadowFrame, bool transparentShadows, uint8_t shadowIndex)
+{
+    TPixelTable t;
+    const bool allShadow = shadowFrame && transparentShadows;
+    for (size_t p = 0; p < 256; ++p)
+        t[p] = allShadow ? Packed(ShadowColour, ShadowAlpha) : Packed(pal[p], OpaqueAlpha);
+    if (shadowIndex != 0 && !allShadow)
+        t[shadowIndex] = Packed(ShadowColour, ShadowAlpha);
+    t[0] = Packed(pal[0], 0);
     return t;
+}
+
+// Writes n pixels of colour and opacity, each colour(k) packed as in the table.
+template <class Colour>
+void WritePixels(Colour colour, size_t n, uint8_t* rgb, uint8_t* alpha)
+{
+    size_t k = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four pixels make three words of colour and one of opacity, each stored whole.
+        for (; k + 4 <= n; k += 4) {
+            const uint32_t c0 = colour(k), c1 = colour(k + 1), c2 = colour(k + 2), c3 = colour(k + 3);
+            const uint32_t w0 = (c0 & 0xFFFFFFu) | c1 << 24;
+            const uint32_t w1 = (c1 >> 8 & 0xFFFFu) | c2 << 16;
+            const uint32_t w2 = (c2 >> 16 & 0xFFu) | c3 << 8;
+            const uint32_t opacity = c0 >> 24 | (c1 >> 24) << 8 | (c2 >> 24) << 16 | (c3 & 0xFF000000u);
+            std::memcpy(rgb + 3 * k, &w0, 4);
+            std::memcpy(rgb + 3 * k + 4, &w1, 4);
+            std::memcpy(rgb + 3 * k + 8, &w2, 4);
+            std::memcpy(alpha + k, &opacity, 4);
+        }
+    }
+    for (; k < n; ++k) {
+        const uint32_t c = colour(k);
+        rgb[3 * k] = uint8_t(c);
+        rgb[3 * k + 1] = uint8_t(c >> 8);
+        rgb[3 * k + 2] = uint8_t(c >> 16);
+        alpha[k] = uint8_t(c >> 24);
+    }
+}
+
+void FillPixels(uint32_t packed, size_t n, uint8_t* rgb, uint8_t* alpha)
+{
+    WritePixels([packed](size_t) { return packed; }, n, rgb, alpha);
+}
+
+void MapPixels(const uint8_t* src, const TPixelTable& table, size_t n, uint8_t* rgb, uint8_t* alpha)
+{
+    WritePixels([src, &table](size_t k) { return table[src[k]]; }, n, rgb, alpha);
 }
 
 } // namespace
@@ -114,28 +150,45 @@ void TSHP::RenderFrame(int i)
     if (TransparentShadows && IsValidGame(Game) &&
         (Game == TSHPGame::TD || Game == TSHPGame::RA1 || shadowFrame))
         shadowIndex = ShadowIndices[uint8_t(Game)];
-    const TPixelTables tables = MakePixelTables(pal, shadowFrame, TransparentShadows, shadowIndex);
+    const TPixelTable table = MakePixelTable(pal, shadowFrame, TransparentShadows, shadowIndex);
 
-    ResetFrameCache(i);
-
+    const size_t width = size_t(Width), height = size_t(Height);
+    const size_t pixels = width * height;
+    const bool fresh = !f.RGBCache || !f.AlphaCache;
+    if (!f.RGBCache)
+        f.RGBCache = std::make_unique_for_overwrite<TColour24[]>(pixels);
+    if (!f.AlphaCache)
+        f.AlphaCache = std::make_unique_for_overwrite<uint8_t[]>(pixels);
+    f.Dirty = false;
+    uint8_t* rgb = reinterpret_cast<uint8_t*>(f.RGBCache.get());
+    uint8_t* alpha = f.AlphaCache.get();
     // The rectangle lies inside the canvas; clipping keeps a damaged one from reaching outside.
-    const int x0 = std::min<int>(f.X, Width), y0 = std::min<int>(f.Y, Height);
-    const int cx = std::min<int>(f.CX, Width - x0), cy = std::min<int>(f.CY, Height - y0);
-    for (int r = 0; r < cy; ++r) {
-        const size_t start = size_t(y0 + r) * size_t(Width) + size_t(x0);
-        TColour24* rgb = f.RGBCache.get() + start;
-        uint8_t* alpha = f.AlphaCache.get() + start;
-        if (!f.Data) {
-            // A frame without pixels (loaded headers only) counts as all index 0.
-            std::fill_n(rgb, cx, tables.Colour[0]);
+    const size_t x0 = std::min<size_t>(f.X, width), y0 = std::min<size_t>(f.Y, height);
+    const size_t cx = std::min<size_t>(f.CX, width - x0), cy = std::min<size_t>(f.CY, height - y0);
+    // Outside the rectangle every pixel is transparent; the caches often hold that already.
+    const TCacheArea& last = f.CacheArea;
+    const bool outsideDone = !fresh && last.Known &&
+                             (last.CX == 0 || last.CY == 0 ||
+                              (last.X >= x0 && last.X + last.CX <= x0 + cx && last.Y >= y0 && last.Y + last.CY <= y0 + cy));
+    const uint32_t transparent = Packed(TransparentColour, 0);
+    for (size_t r = 0; r < height; ++r) {
+        const size_t start = r * width;
+        if (r < y0 || r >= y0 + cy || cx == 0) {
+            if (!outsideDone)
+                FillPixels(transparent, width, rgb + 3 * start, alpha + start);
             continue;
         }
-        const uint8_t* src = f.Data.get() + start;
-        for (int c = 0; c < cx; ++c) {
-            rgb[c] = tables.Colour[src[c]];
-            alpha[c] = tables.Alpha[src[c]];
+        const size_t in = start + x0, after = in + cx;
+        if (!outsideDone) {
+            FillPixels(transparent, x0, rgb + 3 * start, alpha + start);
+            FillPixels(transparent, width - x0 - cx, rgb + 3 * after, alpha + after);
         }
+        if (f.Data)
+            MapPixels(f.Data.get() + in, table, cx, rgb + 3 * in, alpha + in);
+        else // a frame without pixels (loaded headers only) counts as all index 0
+            FillPixels(table[0], cx, rgb + 3 * in, alpha + in);
     }
+    f.CacheArea = {true, uint16_t(x0), uint16_t(y0), uint16_t(cx), uint16_t(cy)};
 }
 
 void TSHP::ResetFrameCache(int i)
@@ -149,6 +202,7 @@ void TSHP::ResetFrameCache(int i)
         f.AlphaCache = std::make_unique_for_overwrite<uint8_t[]>(pixels);
     std::memset(f.AlphaCache.get(), 0, pixels);
     f.Dirty = false;
+    f.CacheArea = {true, 0, 0, 0, 0};
     if (pixels == 0)
         return;
     TColour24* rows = f.RGBCache.get();
@@ -163,12 +217,17 @@ void TSHP::GetFramePalette(int i, TPalette& dest)
         GetIsoPalette(dest);
         return;
     }
-    dest = Palette;
-    dest[0] = TransparentColour;
-    if (UseSideColour)
-        WriteRemapRamp(Game, SideColour, dest);
-    if (Luminosity != 0)
-        ShiftLuminosity(Luminosity, dest);
+    TFramePaletteMemo& memo = FramePaletteMemo;
+    if (!memo.Valid || memo.Palette != Palette || memo.Game != Game || memo.UseSideColour != UseSideColour ||
+        memo.SideColour != SideColour || memo.Luminosity != Luminosity) {
+        memo = {true, Palette, Game, UseSideColour, SideColour, Luminosity, Palette};
+        memo.Result[0] = TransparentColour;
+        if (UseSideColour)
+            WriteRemapRamp(Game, SideColour, memo.Result);
+        if (Luminosity != 0)
+            ShiftLuminosity(Luminosity, memo.Result);
+    }
+    dest = memo.Result;
 }
 
 void TSHP::SetUseSideColour(bool on)

@@ -110,6 +110,7 @@ void TSHP::FreeFrameCache(int i)
         return;
     Frames[size_t(i)].RGBCache.reset();
     Frames[size_t(i)].AlphaCache.reset();
+    Frames[size_t(i)].CacheArea = {};
 }
 
 void TSHP::AddFrames(int amount, int width, int height)

@@ -27,6 +27,12 @@ namespace vantrel {
 
 using TColourBuffer = std::unique_ptr<TColour24[]>;
 
+// The part of a frame's render caches that may hold other than transparent pixels.
+struct TCacheArea {
+    bool Known = false; // false: nothing is known of the caches' content
+    uint16_t X = 0, Y = 0, CX = 0, CY = 0;
+};
+
 struct TSHPFrame {
     uint16_t X = 0;
     uint16_t Y = 0;
@@ -39,6 +45,9 @@ struct TSHPFrame {
     TColourBuffer RGBCache;
     std::unique_ptr<uint8_t[]> AlphaCache;
     bool Dirty = true;
+    // The rectangle of the last render: the caches are transparent outside it, so that the next
+    // render of the same rectangle writes only inside it.
+    TCacheArea CacheArea;
     TColour24 RadarColour;
     uint8_t RadarColourExtra = 0;
 };
@@ -217,6 +226,18 @@ private:
     // entry it found last first).
     std::vector<std::pair<uint32_t, int>> TDFrameOffsets;
     size_t TDKeyHint = 0;
+
+    // The last frame palette GetFramePalette computed (other than an iso palette) and what it
+    // was computed from: the frames of a sprite share it, and luminosity makes it costly.
+    struct TFramePaletteMemo {
+        bool Valid = false;
+        TPalette Palette{};
+        TSHPGame Game{};
+        bool UseSideColour = false;
+        TColour24 SideColour;
+        int16_t Luminosity = 0;
+        TPalette Result{};
+    } FramePaletteMemo;
 
     // Refuses (SHPError) a load that would allocate frames canvases of frames x Width x Height
     // bytes out of proportion to a file of fileSize bytes.

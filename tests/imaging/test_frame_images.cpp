@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 using namespace vantrel;
 
@@ -152,4 +153,28 @@ TEST(FrameImages, CopyFrameIndicesPlacesFramesInTheirCells)
     map.fill(0);
     CopyFrameIndices(s, 5, map, 0, 0);
     EXPECT_EQ(map.pixelIndex(0, 0), 0);
+}
+
+// Rows whose length is not a multiple of four, shadows and frame pixels mixed at random: each
+// pixel of the image is the frame's where it is not transparent, else its shadow frame's.
+TEST(FrameImages, EveryPixelOverItsShadowMatchesTheCaches)
+{
+    std::mt19937 rng(3);
+    for (int width : {1, 4, 7, 13}) {
+        auto s = TsUnit();
+        s->Frames.clear();
+        s->AddFrames(4, width, 3);
+        for (TSHPFrame& f : s->Frames)
+            for (int p = 0; p < width * 3; ++p)
+                f.Data[size_t(p)] = rng() % 2 ? uint8_t(rng()) : 0;
+        const QImage image = FrameToPNG(*s, 1, true);
+        const TColour24 *rgb = s->GetFrameRGB(1), *shadowRGB = s->GetFrameRGB(3);
+        const uint8_t *alpha = s->GetFrameAlpha(1), *shadowAlpha = s->GetFrameAlpha(3);
+        for (int p = 0; p < width * 3; ++p) {
+            const bool own = alpha[p] != 0;
+            const TColour24 c = own ? rgb[p] : shadowRGB[p];
+            const QRgb expected = qRgba(c.R, c.G, c.B, own ? alpha[p] : shadowAlpha[p]);
+            ASSERT_EQ(image.pixel(p % width, p / width), expected) << "width " << width << ", pixel " << p;
+        }
+    }
 }

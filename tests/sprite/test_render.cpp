@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <tuple>
+
 using namespace vantrel;
 using render_test::TaggedPaletteFile;
 using render_test::TAppFolder;
@@ -331,4 +334,44 @@ TEST(Render, PixelQueries)
     EXPECT_EQ(count, 6);
     s->Frames[1].Data.reset();
     EXPECT_EQ(s->GetUsedColours(1), (std::array<uint8_t, 256>{}));
+}
+
+// Every pixel of a render equals the rules applied one pixel at a time, whatever the caches held
+// before: rectangles that move, shrink and grow, settings that change, rows of any length.
+TEST(Render, RerendersEqualTheRulesPixelByPixel)
+{
+    std::mt19937 rng(5);
+    auto s = std::make_unique<TSHP>();
+    s->Game = TSHPGame::TS;
+    s->SHPType = TSHPType::Animation;
+    s->AddFrames(2, 13, 7);
+    for (TSHPFrame& f : s->Frames)
+        for (int p = 0; p < 13 * 7; ++p)
+            f.Data[size_t(p)] = rng() % 3 ? uint8_t(rng()) : 0;
+    auto expectRules = [&](int i, const char* what) {
+        const TSHPFrame& f = s->Frames[size_t(i)];
+        const TPalette pal = FramePalette(*s, i);
+        const TColour24* rgb = s->GetFrameRGB(i);
+        const uint8_t* alpha = s->GetFrameAlpha(i);
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x) {
+                const bool inside = x >= f.X && x < f.X + f.CX && y >= f.Y && y < f.Y + f.CY;
+                const uint8_t p = inside ? f.Data[size_t(y * 13 + x)] : 0;
+                ASSERT_EQ(rgb[y * 13 + x], inside ? pal[p] : Transparent) << what << " at " << x << "," << y;
+                ASSERT_EQ(alpha[y * 13 + x], p ? 255 : 0) << what << " at " << x << "," << y;
+            }
+    };
+    struct TStep {
+        uint16_t X, Y, CX, CY;
+        int16_t Luminosity;
+    };
+    for (const TStep& step : {TStep{0, 0, 13, 7, 0}, TStep{2, 1, 9, 5, 0}, TStep{2, 1, 9, 5, 30}, TStep{1, 0, 11, 7, 30},
+                              TStep{5, 3, 3, 2, -20}, TStep{0, 0, 0, 0, -20}, TStep{6, 2, 7, 5, 0}})
+        for (int i = 0; i < 2; ++i) {
+            TSHPFrame& f = s->Frames[size_t(i)];
+            std::tie(f.X, f.Y, f.CX, f.CY) = std::tie(step.X, step.Y, step.CX, step.CY);
+            f.Dirty = true;
+            s->SetLuminosity(step.Luminosity);
+            expectRules(i, "after a change");
+        }
 }
