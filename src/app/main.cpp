@@ -1,3 +1,4 @@
+#include "imaging/StandardFolders.h"
 #include "ui/FormMain.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vantrel v1.0.0.0");
+    vantrel::UseStandardDataFolders();
     vantrel::TFrmMain window;
     if (const QScreen* screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());

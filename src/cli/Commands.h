@@ -32,8 +32,11 @@ struct TCommand {
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(std::string_view name);
 
-// The tool's own help.
+// The tool's own help, and its paragraphs on the data folders and the exit status.
 std::string ToolHelp();
+extern const char* const ToolSummary;
+extern const char* const DataFoldersText;
+extern const char* const ExitStatusText;
 
 // True when args ask for the command's help ("--help" or "-h" before any "--").
 bool WantsHelp(const TArgList& args);

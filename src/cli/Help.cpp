@@ -67,7 +67,7 @@ How they are drawn:
                          rules and the default palette.
   --palette FILE.pal     draw with this palette
   --data-dir DIR         folder holding palette/ and cscheme/ (default: the
-                         folder of this program)
+                         data folders, see 'vantrel-cli help')
   --side-colour COLOUR   draw the remap colours in shades of COLOUR: Gold, Red,
                          Blue, Green, Orange, "Sky Blue", Pink, Purple (any case)
                          or #RRGGBB
@@ -82,7 +82,8 @@ How they are drawn:
 Without --game and --type, game and type are detected from the file as the
 application does; without --palette, a file that carries its own palette is
 drawn with it, and any other file with the default palette of its game,
-theatre and type from DIR/palette/. It is an error when no palette is found.
+theatre and type from the palette folder (DIR/palette/ with --data-dir). It is
+an error when no palette is found.
 )HELP";
 
 const char* const ExportMapHelp = R"HELP(Usage: vantrel-cli export-map FILE OUT.bmp [options]
@@ -137,7 +138,8 @@ Options:
                          palette trailer)
   --palette FILE.pal     the palette to store (needs --keep-palette, or IN with
                          a palette trailer)
-  --data-dir DIR         folder holding palette/ (default: this program's folder)
+  --data-dir DIR         folder holding palette/ (default: the data folders,
+                         see 'vantrel-cli help')
 
 A palette trailer of IN is always kept.
 )HELP";
@@ -152,8 +154,8 @@ writes the result to OUT.shp in FILE's layout (a palette trailer is kept).
                          NAME exactly, else the first that matches without
                          regard to case
   --scheme FILE.cscheme  the scheme of this file (any value ending in .cscheme)
-  --data-dir DIR         folder holding cscheme/ (default: the folder of this
-                         program)
+  --data-dir DIR         folder holding cscheme/ (default: the data folders,
+                         see 'vantrel-cli help')
 )HELP";
 
 const char* const ReportHelp = R"HELP(Usage: vantrel-cli report FOLDER [--ignore-boring] [-o FILE]
@@ -216,6 +218,25 @@ frames of the first half show all 256 palette indices as 4 x 4 squares (index
 
 } // namespace
 
+const char* const ToolSummary = "Inspects, draws and converts SHP sprite files of Tiberian Dawn, Red Alert,\n"
+                                "Tiberian Sun and Red Alert 2 without a display.\n";
+
+const char* const DataFoldersText =
+    "Data folders: palette/ and cscheme/ are looked for beside this program, then\n"
+    "in share/vantrel/ beside its folder (../share/vantrel), then in vantrel/ of\n"
+    "each data folder of the system ($XDG_DATA_HOME, then $XDG_DATA_DIRS; on Linux\n"
+    "~/.local/share, /usr/local/share, /usr/share). The colour schemes of the\n"
+    "user's own ~/.local/share/vantrel/cscheme/ come after those of the folder\n"
+    "found. --data-dir DIR looks in DIR alone.\n";
+
+const char* const ExitStatusText =
+    "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"
+    "the command needs (not an SHP file, not an 8-bit map), 3 an output cannot be\n"
+    "written. Errors go to stderr, one line each, naming the file and the reason;\n"
+    "nothing else goes there except a progress line while stderr is a terminal.\n"
+    "Outputs are written to a temporary file first and replace an existing file\n"
+    "only once complete.\n";
+
 const std::vector<TCommand>& CommandTable()
 {
     static const std::vector<TCommand> table{
@@ -243,9 +264,8 @@ const TCommand* FindCommand(std::string_view name)
 
 std::string ToolHelp()
 {
-    std::string text = "Usage: vantrel-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"
-                       "Inspects, draws and converts SHP sprite files of Tiberian Dawn, Red Alert,\n"
-                       "Tiberian Sun and Red Alert 2 without a display.\n\nCommands:\n";
+    std::string text = "Usage: vantrel-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n" + std::string(ToolSummary) +
+                       "\nCommands:\n";
     for (const TCommand& c : CommandTable()) {
         std::string name = "  " + std::string(c.Name);
         name.resize(18, ' ');
@@ -253,14 +273,8 @@ std::string ToolHelp()
     }
     text += "  help [COMMAND]  show this help, or the help of a command\n"
             "\nRun 'vantrel-cli help COMMAND' or 'vantrel-cli COMMAND --help' for a command's\n"
-            "arguments and options.\n\n"
-            "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"
-            "the command needs (not an SHP file, not an 8-bit map), 3 an output cannot be\n"
-            "written. Errors go to stderr, one line each, naming the file and the reason;\n"
-            "nothing else goes there except a progress line while stderr is a terminal.\n"
-            "Outputs are written to a temporary file first and replace an existing file\n"
-            "only once complete.\n";
-    return text;
+            "arguments and options; 'vantrel-cli --version' prints the version.\n\n";
+    return text + DataFoldersText + "\n" + ExitStatusText;
 }
 
 bool WantsHelp(const TArgList& args)

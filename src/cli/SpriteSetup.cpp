@@ -1,5 +1,6 @@
 #include "SpriteSetup.h"
 
+#include "imaging/StandardFolders.h"
 #include "sprite/FileUtil.h"
 #include "sprite/Palette.h"
 #include "sprite/SideColours.h"
@@ -33,7 +34,8 @@ void UseDataFolder(const TArgs& args)
 {
     const std::optional<std::string> dir = args.Value("--data-dir");
     if (!dir) {
-        SetAppFolder(ExecutableFolder());
+        SetAppFolder("");
+        UseStandardDataFolders();
         return;
     }
     if (!DirectoryExists(*dir))

@@ -18,7 +18,8 @@ std::vector<TOptionSpec> LookOptions();
 // --data-dir alone.
 TOptionSpec DataDirOption();
 
-// Data folders (palette/, cscheme/) come from --data-dir, else the program's folder.
+// Data folders (palette/, cscheme/) come from --data-dir, else from the lookup of
+// UseStandardDataFolders (beside the program first).
 void UseDataFolder(const TArgs& args);
 
 std::string NotSHPMessage(const std::string& path);

@@ -74,30 +74,27 @@ void ScanFolder(const std::string& folder, std::set<std::string>& visited)
 
 } // namespace
 
-std::string SchemeFolder()
-{
-    const std::string root = AddTrailingBackslash(AppFolder());
-    const std::string found = FindNoCase(root, "cscheme");
-    return AddTrailingBackslash(DirectoryExists(found) ? found : root + "cscheme");
-}
+std::string SchemeFolder() { return AddTrailingBackslash(FindDataFolder(SchemeFolderName)); }
 
 void LoadSchemeLibrary()
 {
     Schemes.clear();
     SchemeCount = 0;
-    const std::string folder = SchemeFolder();
-    // A default.bcs that exists but cannot be read is reported after the folder scan, so the
+    // A default.bcs that exists but cannot be read is reported after the folder scans, so the
     // schemes of the other files are not lost with it.
     std::exception_ptr bcsError;
-    const std::string bcs = DirectoryExists(folder) ? FindNoCase(folder, "default.bcs") : std::string();
-    if (FileExists(bcs)) {
-        try {
-            ReadDefaultBCS(bcs);
-        } catch (const FileError&) {
-            bcsError = std::current_exception();
+    for (const std::string& folder : DataFolderList(SchemeFolderName)) {
+        const std::string bcs = DirectoryExists(folder) ? FindNoCase(folder, "default.bcs") : std::string();
+        if (FileExists(bcs)) {
+            try {
+                ReadDefaultBCS(bcs);
+            } catch (const FileError&) {
+                if (!bcsError)
+                    bcsError = std::current_exception();
+            }
         }
+        ScanSchemeFolder(folder);
     }
-    ScanSchemeFolder(folder);
     if (bcsError)
         std::rethrow_exception(bcsError);
 }

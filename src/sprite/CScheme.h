@@ -27,9 +27,10 @@ extern const std::array<const char*, CategoryCount> CategoryNames;
 extern std::vector<TCScheme> Schemes;
 extern int SchemeCount;
 
-// AppFolder() + "cscheme" + separator; a folder of that name in other case is found too.
+// The scheme folder found among the data folders (FindDataFolder("cscheme")) + separator.
 std::string SchemeFolder();
-// Empties the library and reads default.bcs, then every .cscheme file below the scheme folder.
+// Empties the library and reads default.bcs, then every .cscheme file below the scheme folder;
+// then the same of the user's own scheme folder (DataFolderList).
 void LoadSchemeLibrary();
 // Appends the schemes of a default.bcs file (the records read completely, when cut short).
 // Throws FileError when the file cannot be opened.

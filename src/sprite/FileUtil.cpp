@@ -98,6 +98,32 @@ std::string& AppFolderOverride()
     return folder;
 }
 
+std::vector<std::string>& DataRootList()
+{
+    static std::vector<std::string> roots;
+    return roots;
+}
+
+std::string& UserDataFolderSetting()
+{
+    static std::string folder;
+    return folder;
+}
+
+std::string WithoutTrailingSeparators(std::string folder)
+{
+    while (folder.size() > 1 && IsSeparator(folder.back()))
+        folder.pop_back();
+    return folder;
+}
+
+// The same folder on disk (links and "..", "." resolved); false when either is missing.
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return fs::equivalent(ToPath(a), ToPath(b), ec) && !ec;
+}
+
 } // namespace
 
 std::string AddTrailingBackslash(std::string_view path)
@@ -172,14 +198,56 @@ std::string AppFolder()
     return folder.empty() ? ExecutableFolder() : folder;
 }
 
-void SetAppFolder(std::string folder)
+void SetAppFolder(std::string folder) { AppFolderOverride() = WithoutTrailingSeparators(std::move(folder)); }
+
+std::vector<std::string> DefaultDataRoots()
 {
-    while (folder.size() > 1 && IsSeparator(folder.back()))
-        folder.pop_back();
-    AppFolderOverride() = std::move(folder);
+    fs::path installed = (ToPath(ExecutableFolder()) / ".." / "share" / "vantrel").lexically_normal();
+    return {ExecutableFolder(), WithoutTrailingSeparators(FromPath(installed.make_preferred()))};
 }
 
-std::string PaletteFolder() { return AddTrailingBackslash(AppFolder()) + "palette" + PathSeparator; }
+std::vector<std::string> DataRoots()
+{
+    if (!AppFolderOverride().empty())
+        return {AppFolderOverride()};
+    return DataRootList().empty() ? DefaultDataRoots() : DataRootList();
+}
+
+void SetDataRoots(std::vector<std::string> roots)
+{
+    for (std::string& root : roots)
+        root = WithoutTrailingSeparators(std::move(root));
+    DataRootList() = std::move(roots);
+}
+
+std::string UserDataFolder() { return UserDataFolderSetting(); }
+
+void SetUserDataFolder(std::string folder) { UserDataFolderSetting() = WithoutTrailingSeparators(std::move(folder)); }
+
+std::string FindDataFolder(std::string_view name)
+{
+    const std::vector<std::string> roots = DataRoots();
+    for (const std::string& root : roots)
+        if (const std::string path = AddTrailingBackslash(root) + std::string(name); DirectoryExists(path))
+            return path;
+    for (const std::string& root : roots)
+        if (const std::string path = FindNoCase(root, std::string(name)); DirectoryExists(path))
+            return path;
+    return roots.empty() ? std::string(name) : AddTrailingBackslash(roots.front()) + std::string(name);
+}
+
+std::vector<std::string> DataFolderList(std::string_view name)
+{
+    std::vector<std::string> folders{FindDataFolder(name)};
+    if (UserDataFolder().empty())
+        return folders;
+    const std::string user = FindNoCase(UserDataFolder(), std::string(name));
+    if (DirectoryExists(user) && !SameFolder(user, folders.front()))
+        folders.push_back(user);
+    return folders;
+}
+
+std::string PaletteFolder() { return AddTrailingBackslash(FindDataFolder(PaletteFolderName)); }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path)
 {
@@ -344,11 +412,14 @@ std::vector<TDirEntry> ListDirectory(const std::string& folder)
         std::error_code typeEc;
         entries.push_back({FromPath(it->path().filename()), it->is_directory(typeEc)});
     }
-    std::sort(entries.begin(), entries.end(), [](const TDirEntry& a, const TDirEntry& b) {
-        const std::string la = LowerCase(a.Name), lb = LowerCase(b.Name);
-        return la != lb ? la < lb : a.Name < b.Name;
-    });
+    std::sort(entries.begin(), entries.end(), NameOrderNoCase);
     return entries;
+}
+
+bool NameOrderNoCase(const TDirEntry& a, const TDirEntry& b)
+{
+    const std::string la = LowerCase(a.Name), lb = LowerCase(b.Name);
+    return la != lb ? la < lb : a.Name < b.Name;
 }
 
 std::string FindNoCase(const std::string& folder, const std::string& name)

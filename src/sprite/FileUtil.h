@@ -30,11 +30,38 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 
 // The folder of the running executable, without a trailing separator.
 std::string ExecutableFolder();
-// The folder holding the data folders: the executable's folder unless set otherwise (the
-// command-line tool's --data-dir, tests).
+// The program's own folder: the executable's folder unless set otherwise (the command-line
+// tool's --data-dir, tests). Setting it makes it the only folder the data folders are looked for
+// in; setting "" goes back to the lookup.
 std::string AppFolder();
 void SetAppFolder(std::string folder);
-// AppFolder() + "palette" + separator.
+
+// The data folders of the bundled data set.
+inline constexpr const char* PaletteFolderName = "palette";
+inline constexpr const char* BackgroundFolderName = "Backgrounds";
+inline constexpr const char* SpriteFolderName = "SHPs";
+inline constexpr const char* SchemeFolderName = "cscheme";
+
+// The folders the data folders are looked for in, in order: the folder set by SetAppFolder alone,
+// else the list set by SetDataRoots, else DefaultDataRoots().
+std::vector<std::string> DataRoots();
+void SetDataRoots(std::vector<std::string> roots);
+// The executable's folder, then share/vantrel beside the folder holding it
+// (<executable's folder>/../share/vantrel), where an installed program finds its data.
+std::vector<std::string> DefaultDataRoots();
+// The user's own data folder, whose palette/, Backgrounds/ and cscheme/ are listed beside the
+// ones found; "" when the program has set none.
+std::string UserDataFolder();
+void SetUserDataFolder(std::string folder);
+
+// The data folder `name` (without trailing separator) of the first root holding it, the name
+// written exactly as given or, when no root has that, in any case; the first root + name when
+// there is none.
+std::string FindDataFolder(std::string_view name);
+// FindDataFolder(name), followed by the user's folder of that name when it exists and is another
+// folder.
+std::vector<std::string> DataFolderList(std::string_view name);
+// FindDataFolder("palette") + separator.
 std::string PaletteFolder();
 
 // Reads a whole file in one piece. Throws FileError naming the file and the reason.
@@ -91,6 +118,9 @@ struct TDirEntry {
 // The entries of a folder (hidden ones included, "." and ".." excluded), sorted by name without
 // regard to case. A folder that cannot be read gives an empty list.
 std::vector<TDirEntry> ListDirectory(const std::string& folder);
+// The order of ListDirectory: names without regard to case, names that differ only in case by
+// their bytes.
+bool NameOrderNoCase(const TDirEntry& a, const TDirEntry& b);
 
 // folder + name when that exists; otherwise the entry of folder whose name matches name without
 // regard to case; "" when there is none.

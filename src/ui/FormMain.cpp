@@ -104,11 +104,11 @@ void SetGeometry(QWidget* widget, int left, int top, int width, int height)
 // The picture shown at start; a missing or unreadable file gives an empty picture.
 QImage LoadStartBackground()
 {
-    const std::string path = FindNoCase(BackgroundFolder().toStdString(), std::string(DefaultBackgroundName) + ".png");
-    if (path.empty())
+    const QString path = BackgroundPath(DefaultBackgroundName);
+    if (path.isEmpty())
         return {};
     try {
-        return LoadPicture(path).convertToFormat(QImage::Format_ARGB32);
+        return LoadPicture(path.toStdString()).convertToFormat(QImage::Format_ARGB32);
     } catch (const FileError&) {
         return {};
     }
@@ -559,7 +559,7 @@ void TFrmMain::FillBackgroundMenu()
 {
     BGPopupMenu->clear();
     const QList<QIcon>& icons = MainIcons();
-    for (const QString& name : ListBackgroundNames(BackgroundFolder())) {
+    for (const QString& name : ListBackgroundNames(BackgroundFolders())) {
         QAction* item = BGPopupMenu->addAction(icons[BackgroundIconIndex(name)], LiteralCaption(name));
         item->setData(name);
         connect(item, &QAction::triggered, this, [this, name] { BGMenuItemClick(name); });
@@ -572,7 +572,7 @@ void TFrmMain::ScanPaletteFolder()
     PaletteCombo->setUpdatesEnabled(false);
     PaletteCombo->clear();
     const QList<QIcon>& icons = MainIcons();
-    for (const QString& caption : ListPaletteFiles(QString::fromStdString(PaletteFolder()))) {
+    for (const QString& caption : ListPaletteFiles(PaletteFolders())) {
         const int icon = PaletteIconIndex(caption);
         PaletteCombo->addItem(icon >= 0 ? icons[icon] : QIcon(), caption);
     }

@@ -244,7 +244,7 @@ public:
     // unsaved.
     bool SaveWithOptions(const QString& path);
 
-    // The Debug menu's reports over the SHPs folder, written beside the program.
+    // The Debug menu's reports over the SHPs folder, written beside the program (see WriteReport).
     void DebugSHPsFolder1Click();
     void DebugSHPsFolderIgnoreBoringFrames1Click();
     void ZeroTest1Click();
@@ -268,8 +268,10 @@ private:
     void CreateSaveCommands();
     void ConnectDebugCommands();
     void RunFolderReport(bool ignoreBoringFrames);
-    // Writes a report beside the program; false (the user told why) when that fails.
-    bool WriteReport(const std::string& fileName, const std::string& text);
+    // Writes a report beside the program, or into the user's data folder when the program's folder
+    // cannot be written. Returns how the message names it (the file name beside the program, else
+    // the full path), nothing (the user told why) when writing fails.
+    std::optional<std::string> WriteReport(const std::string& fileName, const std::string& text);
     void CreatePictureDialogs();
     void ConnectHandlers();
     void EnableSpriteCommands();

@@ -1,6 +1,7 @@
 // Commands of the main window: opening a sprite and setting the window up for it, the game and
 // type, the palette list, luminosity, colour schemes, the test sprites, dropped files and messages.
 #include "FormMain.h"
+#include "DataFolders.h"
 #include "FormColourSwitcher.h"
 #include "FormOpen.h"
 #include "SpriteView.h"
@@ -208,8 +209,12 @@ void TFrmMain::PaletteComboChange(int index)
     if (Loading || index < 0 || !CurrentSHP)
         return;
     UserPaletteChosen = true;
+    const QString caption = PaletteCombo->itemText(index);
+    const QString found = PaletteFilePath(caption);
+    // A file removed since the list was made: the error names it in the palette folder.
+    const std::string path = found.isEmpty() ? PaletteFolder() + caption.toStdString() : found.toStdString();
     try {
-        CurrentSHP->LoadPalette(PaletteFolder() + PaletteCombo->itemText(index).toStdString());
+        CurrentSHP->LoadPalette(path);
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
         return;

@@ -1,11 +1,14 @@
-// The Debug menu's reports: the raw frame headers of the SHP files below the SHPs folder beside
-// the program, and the zero test, each written to a text file beside the program.
+// The Debug menu's reports: the raw frame headers of the SHP files below the SHPs folder found
+// by the data-folder lookup, and the zero test, each written to a text file beside the program,
+// or into the user's data folder when the program's folder cannot be written.
 #include "FormMain.h"
 #include "sprite/FileUtil.h"
 #include "sprite/Report.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <span>
 
@@ -13,9 +16,18 @@ namespace vantrel {
 
 namespace {
 
-std::string ProgramFolder() { return AddTrailingBackslash(AppFolder()); }
+std::string SHPsFolder() { return AddTrailingBackslash(FindDataFolder(SpriteFolderName)); }
 
-std::string SHPsFolder() { return ProgramFolder() + "SHPs" + PathSeparator; }
+// The program's folder when it can be written (or when there is no user data folder to go to),
+// else the user's data folder, made when missing.
+std::string ReportFolder()
+{
+    const QString program = QString::fromStdString(AppFolder());
+    const QString user = QString::fromStdString(UserDataFolder());
+    if (user.isEmpty() || QFileInfo(program).isWritable() || !QDir().mkpath(user))
+        return AppFolder();
+    return UserDataFolder();
+}
 
 // A wait cursor for the length of a run.
 class TWaitCursor {
@@ -51,8 +63,8 @@ void TFrmMain::RunFolderReport(bool ignoreBoringFrames)
         ShowError(QString::fromStdString(e.what()));
         return;
     }
-    if (WriteReport(reportName, result.Text))
-        ShowMessage(QString::fromStdString(FolderReportSummary(reportName, result.FileCount, result.IgnoredCount)));
+    if (const auto written = WriteReport(reportName, result.Text))
+        ShowMessage(QString::fromStdString(FolderReportSummary(*written, result.FileCount, result.IgnoredCount)));
 }
 
 void TFrmMain::ZeroTest1Click()
@@ -65,20 +77,21 @@ void TFrmMain::ZeroTest1Click()
         ShowError(QString::fromStdString(e.what()));
         return;
     }
-    if (WriteReport(ZeroTestFileName, result.Text))
-        ShowMessage(QString::fromStdString(ZeroTestSummary(ZeroTestFileName, result.FileCount)));
+    if (const auto written = WriteReport(ZeroTestFileName, result.Text))
+        ShowMessage(QString::fromStdString(ZeroTestSummary(*written, result.FileCount)));
 }
 
-bool TFrmMain::WriteReport(const std::string& fileName, const std::string& text)
+std::optional<std::string> TFrmMain::WriteReport(const std::string& fileName, const std::string& text)
 {
+    const std::string folder = ReportFolder();
+    const std::string path = AddTrailingBackslash(folder) + fileName;
     try {
-        WriteFileAtomic(ProgramFolder() + fileName,
-                        std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+        WriteFileAtomic(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return folder == AppFolder() ? fileName : path;
 }
 
 } // namespace vantrel

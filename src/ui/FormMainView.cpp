@@ -109,11 +109,11 @@ void TFrmMain::FakeLevelBackgroundButtonClick() { DrawCurrentFrame(CurrentFrame)
 
 void TFrmMain::BGMenuItemClick(const QString& caption)
 {
-    const std::string path = FindNoCase(BackgroundFolder().toStdString(), caption.toStdString() + ".png");
-    if (path.empty() || !FileExists(path))
+    const QString path = BackgroundPath(caption);
+    if (path.isEmpty())
         return;
     try {
-        BackgroundPicture = LoadPicture(path).convertToFormat(QImage::Format_ARGB32);
+        BackgroundPicture = LoadPicture(path.toStdString()).convertToFormat(QImage::Format_ARGB32);
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
         return;

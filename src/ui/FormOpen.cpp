@@ -47,9 +47,10 @@ private:
 std::string ToStd(const QString& s) { return s.toStdString(); }
 QString FromStd(const std::string& s) { return QString::fromStdString(s); }
 
+// The SHPs folder found by the data-folder lookup, else the home folder.
 QString StartFolder()
 {
-    const std::string shps = AddTrailingBackslash(AppFolder()) + "SHPs";
+    const std::string shps = FindDataFolder(SpriteFolderName);
     return DirectoryExists(shps) ? FromStd(shps) : QDir::toNativeSeparators(QDir::homePath());
 }
 
@@ -250,7 +251,7 @@ void TFrmOpen::FillShellComboBox()
     add(QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
     add(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     add(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    add(FromStd(AddTrailingBackslash(AppFolder()) + "SHPs"));
+    add(FromStd(FindDataFolder(SpriteFolderName)));
     add(QDir::rootPath());
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         if (volume.isValid() && volume.isReady())

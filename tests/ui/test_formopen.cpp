@@ -208,6 +208,16 @@ TEST_F(OpenDialog, StartsInTheSHPsFolderBesideTheProgramOrAtHome)
     EXPECT_EQ(TFrmOpen().CurrentFolder, QDir::toNativeSeparators(App.path() + "/SHPs"));
 }
 
+TEST_F(OpenDialog, StartsInTheSHPsFolderOfAnInstalledProgram)
+{
+    SetAppFolder("");
+    SetDataRoots({QDir::toNativeSeparators(App.path() + "/bin").toStdString(),
+                  QDir::toNativeSeparators(App.path() + "/share/vantrel").toStdString()});
+    QDir(App.path()).mkpath("share/vantrel/SHPs");
+    EXPECT_EQ(TFrmOpen().CurrentFolder, QDir::toNativeSeparators(App.path() + "/share/vantrel/SHPs"));
+    SetDataRoots({});
+}
+
 TEST_F(OpenDialog, ParentItemAndUpButtonExistBelowTheRootOnly)
 {
     Open(QDir::rootPath());
