@@ -2,6 +2,7 @@
 #include "CliCore.h"
 #include "Commands.h"
 
+#include "Version.h"
 #include "sprite/Types.h"
 
 #include <cstdio>
@@ -44,7 +45,7 @@ int Run(const TArgList& all)
     if (name == "--help" || name == "-h")
         return ShowHelp({});
     if (name == "--version") {
-        WriteStdout("vantrel-cli 1.0.0.0\n");
+        WriteStdout(std::string(ToolName) + " " + VersionText + "\n");
         return ExitOK;
     }
     const TCommand* command = FindCommand(name);

@@ -1,5 +1,7 @@
 #include "FormMain.h"
 
+#include "Version.h"
+
 #include "AnimationSpeeds.h"
 #include "DataFolders.h"
 #include "FormColourSwitcher.h"
@@ -35,8 +37,7 @@ namespace vantrel {
 
 namespace {
 
-const QString AppTitle = "Vantrel v1.0.0.0";
-const QString WindowCaption = " Vantrel v1.0.0.0";
+const QString WindowCaption = " " + ApplicationTitle();
 constexpr int HintTime = 5000;
 constexpr int LeftPanelWidth = 196;
 constexpr int ToolBarHeight = 29;
@@ -116,6 +117,8 @@ QImage LoadStartBackground()
 
 } // namespace
 
+QString ApplicationTitle() { return QString("Vantrel v") + VersionText; }
+
 TSTrackBar::TSTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
     setFocusPolicy(Qt::NoFocus);
@@ -138,6 +141,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     resize(1142, 656);
     qApp->installEventFilter(new THintTime(this));
     setWindowTitle(WindowCaption);
+    setWindowIcon(AppIcon());
 
     AnimateTimer = new QTimer(this);
     AnimateTimer->setInterval(StartInterval);
@@ -147,6 +151,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     CreatePopupMenus();
     CreateToolBar();
     CreateMenus();
+    UpdateRecentMenu();
     CreateLeftPanel();
     CreateViewArea();
     StatusPanel = new QLabel(this);
@@ -288,6 +293,8 @@ void TFrmMain::CreateMenus()
     New1->setEnabled(false);
     Open1 = file->addAction(icons[1], "Open");
     Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    OpenRecent1 = file->addMenu("Open Recent");
+    OpenRecent1->setObjectName("OpenRecent1");
     file->addSeparator();
     Save1 = file->addAction(icons[2], "Save");
     Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));

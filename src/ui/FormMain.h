@@ -58,6 +58,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 };
 
+// "Vantrel v" and the version: the application's title; the window title is it after a space.
+QString ApplicationTitle();
+
 // The game and type chosen in the open dialog for a file.
 struct TOpenChoice {
     int Game = 0;
@@ -141,6 +144,7 @@ public:
     // Menus and their items.
     QAction* New1 = nullptr;
     QAction* Open1 = nullptr;
+    QMenu* OpenRecent1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
     QMenu* Export1 = nullptr;
@@ -182,6 +186,13 @@ public:
     // Sets the window up for CurrentSHP, newly loaded, and draws its frame 0. choice, when given,
     // is the game and type to show it as; otherwise those the sprite has are shown.
     void ShowLoadedSHP(std::optional<TOpenChoice> choice = std::nullopt);
+    // Opens a file named on the command line (relative to the current folder) as a dropped file
+    // is opened.
+    void OpenCommandLineFile(const QString& argument);
+    // File > Open Recent: the sprites opened or saved last; an entry whose file is gone leaves
+    // the list when it fails to open.
+    void UpdateRecentMenu();
+    void OpenRecentClick(const QString& path);
     void SetZoom(int level);
     void GameOrTypeChanged();
     void SelectPaletteByName(const std::string& name);

@@ -4,6 +4,7 @@
 #include "DataFolders.h"
 #include "FormColourSwitcher.h"
 #include "FormOpen.h"
+#include "RecentFiles.h"
 #include "SpriteView.h"
 #include "WidenCombos.h"
 #include "sprite/CScheme.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -68,7 +70,41 @@ bool TFrmMain::OpenSHPFile(const QString& path, std::optional<TOpenChoice> choic
     }
     CurrentSHP = std::move(sprite);
     ShowLoadedSHP(choice);
+    AddRecentFile(path);
+    UpdateRecentMenu();
     return true;
+}
+
+void TFrmMain::OpenCommandLineFile(const QString& argument)
+{
+    OpenSHPFile(QDir::toNativeSeparators(QFileInfo(argument).absoluteFilePath()), std::nullopt);
+}
+
+void TFrmMain::UpdateRecentMenu()
+{
+    OpenRecent1->clear();
+    const QStringList files = RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString number = i < 9 ? QString("&%1 ").arg(i + 1) : QString();
+        const QString path = files[i];
+        QAction* item = OpenRecent1->addAction(number + QString(path).replace('&', "&&"));
+        connect(item, &QAction::triggered, this, [this, path] { OpenRecentClick(path); });
+    }
+    OpenRecent1->addSeparator();
+    QAction* clear = OpenRecent1->addAction("Clear Menu");
+    connect(clear, &QAction::triggered, this, [this] {
+        ClearRecentFiles();
+        UpdateRecentMenu();
+    });
+    OpenRecent1->menuAction()->setEnabled(!files.isEmpty());
+}
+
+void TFrmMain::OpenRecentClick(const QString& path)
+{
+    if (OpenSHPFile(path, std::nullopt) || QFileInfo::exists(path))
+        return;
+    RemoveRecentFile(path);
+    UpdateRecentMenu();
 }
 
 void TFrmMain::ColourSwitchButtonClick()

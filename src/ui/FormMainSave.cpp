@@ -2,6 +2,7 @@
 // Options dialog.
 #include "FormMain.h"
 #include "FormSaveOptions.h"
+#include "RecentFiles.h"
 #include "sprite/FileUtil.h"
 
 #include <QAction>
@@ -75,6 +76,8 @@ bool TFrmMain::SaveWithOptions(const QString& path)
     }
     sprite.Format = TSHPFormat::TS;
     UpdateCaption();
+    AddRecentFile(target);
+    UpdateRecentMenu();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "FormOpen.h"
 
 #include "Icons.h"
+#include "RecentFiles.h"
 #include "SHPListModel.h"
 #include "ThumbnailDelegate.h"
 #include "imaging/Imaging.h"
@@ -252,6 +253,8 @@ void TFrmOpen::FillShellComboBox()
     add(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     add(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     add(FromStd(FindDataFolder(SpriteFolderName)));
+    if (const QString last = LastOpenFolder(); !last.isEmpty())
+        add(last);
     add(QDir::rootPath());
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         if (volume.isValid() && volume.isReady())
@@ -309,6 +312,7 @@ void TFrmOpen::hideEvent(QHideEvent* event)
 
 void TFrmOpen::OkButtonClick()
 {
+    SetLastOpenFolder(CurrentFolder);
     Accepted = true;
     accept();
 }

@@ -14,7 +14,7 @@ namespace {
 using Painter = std::function<void(QPainter&)>;
 
 // Every glyph is drawn in a 16 x 16 coordinate space and rendered at 16 and 32 pixels.
-QPixmap Render(const Painter& draw, int size)
+QImage RenderImage(const Painter& draw, int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -23,8 +23,10 @@ QPixmap Render(const Painter& draw, int size)
     p.scale(size / 16.0, size / 16.0);
     draw(p);
     p.end();
-    return QPixmap::fromImage(image);
+    return image;
 }
+
+QPixmap Render(const Painter& draw, int size) { return QPixmap::fromImage(RenderImage(draw, size)); }
 
 QIcon MakeIcon(const Painter& draw)
 {
@@ -372,6 +374,33 @@ void DrawSHPType(QPainter& p, int type)
     }
 }
 
+// The application's icon in a 16 x 16 space: a dark tile holding a tank over the checkerboard of
+// transparency, above a strip of palette colours.
+void DrawAppIcon(QPainter& p)
+{
+    QLinearGradient tile(0, 0, 0, 16);
+    tile.setColorAt(0, QColor(52, 72, 108));
+    tile.setColorAt(1, QColor(24, 32, 52));
+    Pen(p, QColor(14, 18, 30), 0.5);
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
+    const QRectF view(2.25, 2.25, 11.5, 8.5);
+    Checker(p, view, view.width() / 6);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 110));
+    p.drawEllipse(QPointF(8.5, 9.4), 5.2, 1.1);
+    p.save();
+    p.translate(2.4, 0.6);
+    p.scale(0.72, 0.72);
+    Tank(p, QColor(96, 150, 72));
+    p.restore();
+    const QColor strip[] = {QColor(220, 50, 40), QColor(245, 180, 40), QColor(90, 180, 60), QColor(40, 160, 200),
+                            QColor(70, 90, 220), QColor(170, 70, 200)};
+    const qreal cell = 11.5 / 6;
+    for (int i = 0; i < 6; ++i)
+        p.fillRect(QRectF(2.25 + i * cell, 11.5, cell, 2.25), strip[i]);
+}
+
 QImage DrawFolderPicture(bool up)
 {
     QImage image(64, 64, QImage::Format_ARGB32);
@@ -438,6 +467,22 @@ const QList<QIcon>& MainIcons()
         return list;
     }();
     return icons;
+}
+
+QImage AppIconImage(int size)
+{
+    return RenderImage(DrawAppIcon, size).convertToFormat(QImage::Format_ARGB32);
+}
+
+QIcon AppIcon()
+{
+    static const QIcon icon = [] {
+        QIcon result;
+        for (int size : AppIconSizes)
+            result.addPixmap(Render(DrawAppIcon, size));
+        return result;
+    }();
+    return icon;
 }
 
 const QImage& FolderPicture()

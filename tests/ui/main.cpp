@@ -1,5 +1,7 @@
 // The UI tests need a QApplication; they run on the offscreen platform unless told otherwise.
 // Settings and the user's data folder go to a temporary folder, never to the real home.
+#include "ui/FormMain.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,7 +16,7 @@ int main(int argc, char** argv)
         qputenv(name, home.filePath(name).toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Vantrel v1.0.0.0");
+    QApplication::setApplicationName(vantrel::ApplicationTitle());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
