@@ -20,6 +20,7 @@ int CmdRecolour(const TArgList& args);
 int CmdReport(const TArgList& args);
 int CmdZeroTest(const TArgList& args);
 int CmdMakeTest(const TArgList& args);
+int CmdThumbnail(const TArgList& args);
 
 struct TCommand {
     const char* Name;

@@ -216,6 +216,23 @@ frames of the first half show all 256 palette indices as 4 x 4 squares (index
   --frames N   number of frames, 1 to 65535 (default 344)
 )HELP";
 
+const char* const ThumbnailHelp = R"HELP(Usage: vantrel-cli thumbnail INPUT OUTPUT.png SIZE [--data-dir DIR]
+
+Draws the thumbnail that the open dialog shows for an SHP file: frame 0 over its
+shadow frame with translucent shadows, in the file's own palette or else the
+default palette of the game, theatre and type detected from the file, shrunk to
+fit SIZE x SIZE pixels (never enlarged) and centred on a transparent picture of
+SIZE x SIZE pixels. SIZE is 1 to 4096. File managers run it through the
+installed thumbnailer entry.
+
+A file that is not an SHP file (by the open dialog's content test or because
+neither reader accepts it) writes nothing and ends with exit status 2.
+
+Options:
+  --data-dir DIR   folder holding palette/ (default: the data folders, see
+                   'vantrel-cli help')
+)HELP";
+
 } // namespace
 
 const char* const ToolSummary = "Inspects, draws and converts SHP sprite files of Tiberian Dawn, Red Alert,\n"
@@ -250,6 +267,7 @@ const std::vector<TCommand>& CommandTable()
         {"zero-test", CmdZeroTest, "list SHP files that are neither TD/RA1 nor start with a zero word", ZeroTestHelp},
         {"probe", CmdProbe, "test files for SHP content, one line a file", ProbeHelp},
         {"make-test", CmdMakeTest, "write the palette test sprite", MakeTestHelp},
+        {"thumbnail", CmdThumbnail, "draw the open dialog's thumbnail of an SHP file to a PNG", ThumbnailHelp},
     };
     return table;
 }

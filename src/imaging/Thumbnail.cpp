@@ -2,21 +2,26 @@
 
 #include "Imaging.h"
 
+#include <QPainter>
+
 namespace vantrel {
 
 namespace {
+
+QImage ScaledTo(const QImage& picture, QSize size, Qt::TransformationMode mode)
+{
+    QImage scaled = picture;
+    if (picture.size() != size)
+        scaled = picture.scaled(size, Qt::IgnoreAspectRatio, mode);
+    return scaled.format() == QImage::Format_ARGB32 ? scaled : scaled.convertToFormat(QImage::Format_ARGB32);
+}
 
 QImage ComposeAt(const QImage& picture, QSize box, const QRect& target, Qt::TransformationMode mode)
 {
     QImage result = MakeCheckerBackground(box.width(), box.height());
     if (picture.isNull() || target.isEmpty())
         return result;
-    QImage scaled = picture;
-    if (picture.size() != target.size())
-        scaled = picture.scaled(target.size(), Qt::IgnoreAspectRatio, mode);
-    if (scaled.format() != QImage::Format_ARGB32)
-        scaled = scaled.convertToFormat(QImage::Format_ARGB32);
-    BlendOver(result, scaled, target.topLeft());
+    BlendOver(result, ScaledTo(picture, target.size(), mode), target.topLeft());
     return result;
 }
 
@@ -55,6 +60,19 @@ QImage ComposeThumbnail(const QImage& picture, QSize box)
 {
     const QRect target = picture.isNull() ? QRect() : FitRect(QRect(QPoint(0, 0), box), picture.size());
     return ComposeAt(picture, box, target, Qt::SmoothTransformation);
+}
+
+QImage ComposeFileThumbnail(const QImage& picture, int size)
+{
+    QImage result(size, size, QImage::Format_ARGB32);
+    result.fill(Qt::transparent);
+    const QRect target = picture.isNull() ? QRect() : FitRect(result.rect(), picture.size());
+    if (target.isEmpty())
+        return result;
+    QPainter painter(&result);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target.topLeft(), ScaledTo(picture, target.size(), Qt::SmoothTransformation));
+    return result;
 }
 
 QImage ComposePreview(const QImage& picture, QSize box)

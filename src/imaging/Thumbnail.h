@@ -26,5 +26,8 @@ QRect ScaleToFit(const QRect& bounds, QSize image);
 // checkerboard alone.
 QImage ComposeThumbnail(const QImage& picture, QSize box);
 QImage ComposePreview(const QImage& picture, QSize box);
+// The thumbnail a file manager shows: picture fitted into size x size as the open dialog fits it
+// (FitRect, shrunk smoothly, never enlarged), centred on a transparent size x size picture.
+QImage ComposeFileThumbnail(const QImage& picture, int size);
 
 } // namespace vantrel
