@@ -33,11 +33,13 @@ struct TCommand {
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(std::string_view name);
 
-// The tool's own help, and its paragraphs on the data folders and the exit status.
+// The tool's own help, and the paragraphs it shares with the manual page.
 std::string ToolHelp();
 extern const char* const ToolSummary;
 extern const char* const DataFoldersText;
 extern const char* const ExitStatusText;
+// The manual page (roff) of the tool: its help and the help of every command.
+std::string ManPage(std::string_view version);
 
 // True when args ask for the command's help ("--help" or "-h" before any "--").
 bool WantsHelp(const TArgList& args);
