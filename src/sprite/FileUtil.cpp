@@ -92,6 +92,39 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Flushes an open file's data to disk (a file system that cannot, such as a pipe's, counts as done).
+bool SyncToDisk(std::FILE* f)
+{
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return ::fsync(fileno(f)) == 0 || errno == EINVAL || errno == EROFS;
+#endif
+}
+
+// Flushes the given files' data to disk: on Linux everything written to their file system at once,
+// elsewhere each file (Windows) or the whole system's buffers.
+void FlushToDisk(const std::vector<std::string>& files)
+{
+    if (files.empty())
+        return;
+#if defined(__linux__)
+    const int fd = ::open(ToPath(files.front()).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+#elif defined(_WIN32)
+    for (const std::string& file : files) {
+        FilePtr f(_wfopen(ToPath(file).c_str(), L"r+b"));
+        if (f)
+            _commit(_fileno(f.get()));
+    }
+#else
+    ::sync();
+#endif
+}
+
 std::string& AppFolderOverride()
 {
     static std::string folder;
@@ -277,8 +310,13 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes)
     return data;
 }
 
-void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
+namespace {
+
+// Writes data to a new temporary file beside path (flushed to disk when sync is set) and returns
+// its name. Throws FileError and leaves nothing behind on failure.
+fs::path WriteTemp(const std::string& path, std::span<const uint8_t> data, bool sync)
 {
+
     const fs::path target = ToPath(path);
     fs::path folder = target.parent_path();
     if (folder.empty())
@@ -329,21 +367,55 @@ void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
         fail(errno ? errno : EIO);
     if (std::fflush(f.get()) != 0)
         fail(errno ? errno : EIO);
-#ifdef _WIN32
-    if (_commit(_fileno(f.get())) != 0)
+    if (sync && !SyncToDisk(f.get()))
         fail(errno);
-#else
-    if (::fsync(fileno(f.get())) != 0 && errno != EINVAL && errno != EROFS)
-        fail(errno);
-#endif
     if (std::fclose(f.release()) != 0)
         fail(errno ? errno : EIO);
+    return temp;
+}
+
+// Renames a temporary file over its target; removes it on failure.
+void RenameOver(const fs::path& temp, const std::string& path)
+{
     std::error_code ec;
-    fs::rename(temp, target, ec);
+    fs::rename(temp, ToPath(path), ec);
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
         throw FileError("Cannot write file \"" + path + "\": " + ec.message());
+    }
+}
+
+} // namespace
+
+void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
+{
+    RenameOver(WriteTemp(path, data, true), path);
+}
+
+TFileBatch::~TFileBatch()
+{
+    for (const auto& [temp, target] : Pending) {
+        std::error_code ec;
+        fs::remove(ToPath(temp), ec);
+    }
+}
+
+void TFileBatch::Add(const std::string& path, std::span<const uint8_t> data)
+{
+    Pending.emplace_back(FromPath(WriteTemp(path, data, false)), path);
+}
+
+void TFileBatch::Commit()
+{
+    std::vector<std::string> temps;
+    for (const auto& entry : Pending)
+        temps.push_back(entry.first);
+    FlushToDisk(temps);
+    while (!Pending.empty()) {
+        const auto [temp, target] = Pending.front();
+        Pending.erase(Pending.begin());
+        RenameOver(ToPath(temp), target);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -71,6 +72,24 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes);
 // Writes data to a temporary file in the target's folder, flushes it to disk and renames it
 // over the target. On any failure the target is untouched and FileError carries the reason.
 void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data);
+
+// Many files written as WriteFileAtomic writes one, but flushed to disk together (one flush
+// instead of one a file): Add writes each to a temporary file beside its target, Commit flushes
+// them and renames them over their targets in the order added. Temporary files not committed are
+// removed when the batch ends. Add and Commit throw FileError; a failed rename leaves the targets
+// before it replaced.
+class TFileBatch {
+public:
+    TFileBatch() = default;
+    ~TFileBatch();
+    TFileBatch(const TFileBatch&) = delete;
+    TFileBatch& operator=(const TFileBatch&) = delete;
+    void Add(const std::string& path, std::span<const uint8_t> data);
+    void Commit();
+
+private:
+    std::vector<std::pair<std::string, std::string>> Pending; // temporary file, target
+};
 
 // Random access to the bytes of a file or of a buffer, for the probes that look at a few bytes
 // of many files.
