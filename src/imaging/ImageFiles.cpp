@@ -38,10 +38,11 @@ QImage DecodePicture(const QByteArray& bytes, const std::string& path, std::stri
 
 } // namespace
 
-QImage LoadPicture(const std::string& path)
+QImage LoadPicture(const std::string& path) { return LoadPicture(ReadWholeFile(path), path); }
+
+QImage LoadPicture(std::span<const uint8_t> file, const std::string& path)
 {
-    const std::vector<uint8_t> file = ReadWholeFile(path);
-    const QByteArray bytes(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
     std::string reason;
     QImage image = DecodePicture(bytes, path, reason);
     if (image.isNull())
@@ -49,7 +50,7 @@ QImage LoadPicture(const std::string& path)
     return image;
 }
 
-void SavePNG(const QImage& image, const std::string& path)
+std::vector<uint8_t> EncodePNG(const QImage& image, const std::string& path)
 {
     if (image.isNull())
         throw FileError("Cannot write picture \"" + path + "\": the picture is empty");
@@ -59,8 +60,10 @@ void SavePNG(const QImage& image, const std::string& path)
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image))
         throw FileError("Cannot write picture \"" + path + "\": " + writer.errorString().toStdString());
-    WriteFileAtomic(path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())));
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
+
+void SavePNG(const QImage& image, const std::string& path) { WriteFileAtomic(path, EncodePNG(image, path)); }
 
 QImage Bitmap8ToImage(const TBitmap8& bitmap)
 {

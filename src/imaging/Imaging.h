@@ -10,7 +10,9 @@
 #include <QImage>
 #include <QRect>
 
+#include <span>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -58,9 +60,13 @@ void TileBackground(QImage& bitmap, const QImage& picture);
 // Reads a picture file of any format Qt reads (PNG, BMP, ...). Throws FileError naming the file
 // and the reason when it cannot be read.
 QImage LoadPicture(const std::string& path);
+// The same for the bytes of a picture file already read (path names it in messages).
+QImage LoadPicture(std::span<const uint8_t> file, const std::string& path);
 // Writes image as a PNG file through a temporary file that replaces path only once complete.
 // Throws FileError naming the file and the reason.
 void SavePNG(const QImage& image, const std::string& path);
+// The bytes of that PNG file (path only names it in messages).
+std::vector<uint8_t> EncodePNG(const QImage& image, const std::string& path);
 
 // An Indexed8 image of an 8-bit picture; its colour table is the picture's with every entry
 // opaque. A null image for a picture of another depth or without pixels.

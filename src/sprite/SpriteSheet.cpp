@@ -54,15 +54,15 @@ TSheetGrid SheetGrid(int frameCount)
     return grid;
 }
 
-std::string SheetSuffix(const TSheetLayout& layout)
+std::string SheetSuffix(const TSheetLayout& layout, std::string_view extension)
 {
     return PadNumber(layout.FrameWidth, 4) + "x" + PadNumber(layout.FrameHeight, 4) + "-" +
-           PadNumber(layout.FrameCount, 6) + ".bmp";
+           PadNumber(layout.FrameCount, 6) + std::string(extension);
 }
 
-std::string SheetExportPath(std::string_view chosenPath, const TSheetLayout& layout)
+std::string SheetExportPath(std::string_view chosenPath, const TSheetLayout& layout, std::string_view extension)
 {
-    return ChangeFileExt(chosenPath, SheetSuffix(layout));
+    return ChangeFileExt(chosenPath, SheetSuffix(layout, extension));
 }
 
 bool ParseSheetName(std::string_view fileName, TSheetLayout& layout)

@@ -32,12 +32,14 @@ struct TSheetLayout {
     friend bool operator==(const TSheetLayout&, const TSheetLayout&) = default;
 };
 
-// The file-name suffix "WWWWxHHHH-NNNNNN.bmp" (20 characters; a number wider than its field is
-// written in full, and the name is then not recognised on import).
+// The file-name suffix "WWWWxHHHH-NNNNNN.bmp" (20 characters with a 4-character extension; a
+// number wider than its field is written in full, and the name is then not recognised on import).
+// Other pictures of the same layout take their own extension (".png").
 inline constexpr size_t SheetSuffixLength = 20;
-std::string SheetSuffix(const TSheetLayout& layout);
+std::string SheetSuffix(const TSheetLayout& layout, std::string_view extension = ".bmp");
 // The path a sprite map is exported to: chosenPath with its extension replaced by the suffix.
-std::string SheetExportPath(std::string_view chosenPath, const TSheetLayout& layout);
+std::string SheetExportPath(std::string_view chosenPath, const TSheetLayout& layout,
+                            std::string_view extension = ".bmp");
 // Reads frame size and count from the last 20 characters of fileName when they have the
 // suffix's shape; a field that is not a number keeps its value in layout. False, with layout
 // unchanged, when the name has no suffix.
