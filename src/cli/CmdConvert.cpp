@@ -49,15 +49,7 @@ int CmdConvert(const TArgList& list)
     const TArgs args("convert", list, specs);
     args.RequirePositionals(2, 2, "IN and OUT");
     const uint8_t compression = ParseCompression(args);
-    std::optional<TSHPFormat> layout;
-    if (const auto text = args.Value("--layout")) {
-        if (SameTextNoCase(*text, "ts"))
-            layout = TSHPFormat::TS;
-        else if (SameTextNoCase(*text, "td"))
-            layout = TSHPFormat::TD;
-        else
-            args.Fail("unknown layout '" + *text + "' (ts or td)");
-    }
+    std::optional<TSHPFormat> layout = ParseLayout(args);
     UseDataFolder(args);
     const auto sprite = LoadSprite(args.Positionals()[0]);
     const bool hadTrailer = sprite->CustomPalette;

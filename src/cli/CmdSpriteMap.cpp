@@ -30,21 +30,6 @@ TBitmap8 LoadMap(const std::string& path)
     return bitmap;
 }
 
-// "64x48" -> 64, 48.
-bool ParseSize(const std::string& text, int& width, int& height)
-{
-    const size_t x = text.find_first_of("xX");
-    if (x == std::string::npos)
-        return false;
-    const auto w = ParseInteger(text.substr(0, x));
-    const auto h = ParseInteger(text.substr(x + 1));
-    if (!w || !h || *w < 1 || *h < 1 || *w > 65535 || *h > 65535 || text[0] == '+' || text[x + 1] == '+')
-        return false;
-    width = int(*w);
-    height = int(*h);
-    return true;
-}
-
 } // namespace
 
 int CmdExportMap(const TArgList& list)
@@ -77,7 +62,7 @@ int CmdImportMap(const TArgList& list)
     args.RequirePositionals(2, 2, "MAP.bmp and OUT.shp");
     int frameWidth = 0, frameHeight = 0;
     if (const auto size = args.Value("--frame-size"))
-        if (!ParseSize(*size, frameWidth, frameHeight))
+        if (!ParseFrameSize(*size, frameWidth, frameHeight))
             args.Fail("option '--frame-size' needs WIDTHxHEIGHT from 1x1 to 65535x65535, not '" + *size + "'");
     const int count = args.Has("--count") ? int(args.Integer("--count", 1, 65535)) : 0;
     const uint8_t compression = ParseCompression(args);

@@ -122,6 +122,119 @@ Import!" (exit status 2); so is a cut whose last frame does not lie inside the
 picture (exit status 1 when the cut came from --frame-size or --count).
 )HELP";
 
+const char* const ExportHelp = R"HELP(Usage: vantrel-cli export INPUT OUTPUT [--format FORMAT] [options]
+
+Writes every frame of the SHP file INPUT into pictures, palette indices
+unchanged, with the sprite's palette (as chosen below) as their colours:
+
+  bmp-map     one 8-bit BMP sprite map: frames side by side in a grid of equal
+              cells (left to right, then top to bottom); the frame size and
+              count replace OUTPUT's extension (tank.bmp for 32 frames of
+              64 x 48 -> tank0064x0048-000032.bmp), as export-map does
+  png-sheet   the same grid and name in one indexed PNG (colour type 3, the
+              palette as PLTE, index 0 transparent):
+              tank.png -> tank0064x0048-000032.png
+  png-frames  one indexed PNG a frame: tank.png -> tank-0000.png,
+              tank-0001.png, ... (more digits past 10000 frames)
+
+Without --format, an OUTPUT ending in .bmp gives bmp-map and one ending in .png
+gives png-sheet. import reads all of them back with the same indices. The paths
+written are printed on stdout, one a line.
+
+Options (choose the palette written, as for render):
+  --game td|ra1|ts|ra2, --type NAME, --palette FILE.pal, --data-dir DIR
+)HELP";
+
+const char* const ImportHelp = R"HELP(Usage: vantrel-cli import INPUT... OUTPUT.shp [options]
+
+Builds an SHP file (type Unit unless --type says otherwise) from pictures: the
+frames of every INPUT, in the order given. A picture whose name ends in the
+export suffix (tank0064x0048-000032.png or .bmp) is cut into that many frames
+of that size; with --frame-size every whole cell of that size is a frame;
+otherwise the picture is one frame. All frames must have one size. Empty
+borders of each frame are trimmed.
+
+Colours: an indexed picture (8-bit BMP, PNG of colour type 3) keeps its palette
+indices, and its colour table becomes the sprite's palette. With --palette, an
+indexed picture whose colours differ from that palette in an index it uses, and
+every true-colour picture (any picture Qt reads), are matched instead: each
+pixel becomes the index of its exact colour in the palette, else of the nearest
+colour (CIE 1976 colour difference), never index 0 and never the game's remap
+(side colour) or shadow entries unless they match exactly. Pixels less than
+half opaque become index 0. Without --palette, true-colour pictures are matched
+to the default palette of the game and type from DIR/palette/. A line on stdout
+names OUTPUT.shp, its frames and how many pixels were matched inexactly, with
+the largest colour difference:
+
+  tank.shp: 32 frame(s) of 64 x 48, 0 pixel(s) matched inexactly
+
+Options:
+  --format png-frames    each INPUT stands for its whole frame sequence
+                         (NAME-0000.png, NAME-0001.png, ... in number order)
+  --frame-size WxH       cut pictures into frames of W x H pixels
+  --palette FILE.pal     match colours to this palette
+  --game td|ra1|ts|ra2   the sprite's game (default: ts, or td with --layout td);
+                         it decides which entries inexact matches avoid
+  --type NAME            the sprite's type (default Unit)
+  --data-dir DIR         folder holding palette/ (default: this program's folder)
+  --layout ts|td         the file layout (default ts)
+  --compression MODE     TS/RA2 layout only: auto (the default), half, all, none
+  --keep-palette         store the palette in the file (a palette trailer)
+)HELP";
+
+const char* const EditHelp = R"HELP(Usage: vantrel-cli edit INPUT OUTPUT OPERATION... [options]
+
+Changes the frames or the canvas of the SHP file INPUT and writes the result to
+OUTPUT (in INPUT's layout unless --layout says otherwise), then prints a line
+with OUTPUT's frame count and size. The operations run in the order given, each
+on the result of the one before; frames are counted from 0. A LIST is frame
+numbers and ranges, like 3,5-7.
+
+Operations:
+  --delete LIST          delete the frames
+  --duplicate LIST       insert copies of the frames after the last of them
+  --move LIST:TO         move the frames, in their order, so that the first
+                         becomes frame TO (TO counts the frames not moved:
+                         0 to their number)
+  --reverse              reverse the order of all frames
+  --insert FILE@POS[:ANCHOR]
+                         insert the frames of FILE before frame POS (POS = the
+                         frame count: at the end). FILE is an SHP file or a
+                         picture import reads (one frame, or a sheet by its
+                         name's suffix), matched to the sprite's palette.
+                         Frames of another size are placed by ANCHOR (default
+                         centre).
+  --resize WxH[:ANCHOR]  give every frame a canvas of W x H pixels, the old one
+                         placed by ANCHOR (default centre), cut where smaller
+  --crop                 cut the canvas down to the smallest rectangle holding
+                         every non-transparent pixel of every frame
+ANCHOR is top-left, top, top-right, left, centre, right, bottom-left, bottom or
+bottom-right. After a resize or crop each frame's rectangle is its pixels' own.
+
+Shadow pairing: a TS/RA2 unit or building with an even frame count keeps the
+shadow of frame k at frame k + count/2. Every operation keeps those pairs:
+deleting frame 3 of 16 deletes frame 11 too, a frame of either half stands for
+its pair, TO and POS count within a half (a number in the second half counts
+from its start), reverse turns both halves, and inserted frames get an empty
+shadow frame each (an SHP file with shadow frames brings its own).
+
+Options:
+  --no-shadow-pairing    treat every frame alone, wherever it is given
+  --game td|ra1|ts|ra2, --type NAME
+                         treat the sprite as one of this game and type (which
+                         decides shadow pairing and the default palette)
+  --palette FILE.pal     the palette inserted pictures are matched to (default:
+                         the file's own or the default palette, as for render)
+  --data-dir DIR         folder holding palette/ (default: this program's folder)
+  --layout ts|td         the layout of OUTPUT (default INPUT's)
+  --compression MODE     TS/RA2 layout only: auto (the default), half, all, none
+  --keep-palette         store the palette in OUTPUT (a palette trailer); one of
+                         INPUT is always kept
+
+A position or size that is not possible is a usage error naming the value (exit
+status 1); OUTPUT is then not written.
+)HELP";
+
 const char* const ConvertHelp = R"HELP(Usage: vantrel-cli convert IN OUT [options]
 
 Writes the sprite of the SHP file IN to OUT, re-encoded.
@@ -261,6 +374,9 @@ const std::vector<TCommand>& CommandTable()
         {"render", CmdRender, "draw frames to PNG pictures", RenderHelp},
         {"export-map", CmdExportMap, "write all frames into one 8-bit BMP sprite map", ExportMapHelp},
         {"import-map", CmdImportMap, "build an SHP file from an 8-bit BMP sprite map", ImportMapHelp},
+        {"export", CmdExport, "write all frames to a BMP map, a PNG sheet or PNG frames", ExportHelp},
+        {"import", CmdImport, "build an SHP file from pictures (indexed or true colour)", ImportHelp},
+        {"edit", CmdEdit, "delete, move, reverse or insert frames; resize or crop the canvas", EditHelp},
         {"convert", CmdConvert, "re-encode an SHP file in the TS/RA2 or TD/RA1 layout", ConvertHelp},
         {"recolour", CmdRecolour, "move pixels to other palette indices by a colour scheme", RecolourHelp},
         {"report", CmdReport, "report the raw frame headers of every SHP file below a folder", ReportHelp},

@@ -7,6 +7,7 @@
 #include "sprite/Text.h"
 
 #include <array>
+#include <cstdio>
 
 namespace vantrel::cli {
 
@@ -160,6 +161,43 @@ uint8_t ParseCompression(const TArgs& args)
         if (SameTextNoCase(*text, names[i]))
             return uint8_t(i);
     args.Fail("unknown compression '" + *text + "' (auto, half, all or none)");
+}
+
+std::optional<TSHPFormat> ParseLayout(const TArgs& args)
+{
+    const std::optional<std::string> text = args.Value("--layout");
+    if (!text)
+        return std::nullopt;
+    if (SameTextNoCase(*text, "ts"))
+        return TSHPFormat::TS;
+    if (SameTextNoCase(*text, "td"))
+        return TSHPFormat::TD;
+    args.Fail("unknown layout '" + *text + "' (ts or td)");
+}
+
+std::string MatchSummary(const TMatchStats& stats)
+{
+    std::string text = std::to_string(stats.InexactPixels) + " pixel(s) matched inexactly";
+    if (stats.InexactPixels > 0) {
+        char distance[32];
+        std::snprintf(distance, sizeof distance, "%.1f", stats.MaxDistance);
+        text += std::string(" (largest colour difference ") + distance + ")";
+    }
+    return text;
+}
+
+bool ParseFrameSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return false;
+    const auto w = ParseInteger(text.substr(0, x));
+    const auto h = ParseInteger(text.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > 65535 || *h > 65535 || text[0] == '+' || text[x + 1] == '+')
+        return false;
+    width = int(*w);
+    height = int(*h);
+    return true;
 }
 
 } // namespace vantrel::cli

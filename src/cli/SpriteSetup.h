@@ -4,6 +4,7 @@
 
 #include "CliCore.h"
 
+#include "sprite/ColourMatch.h"
 #include "sprite/SHP.h"
 
 #include <memory>
@@ -46,5 +47,14 @@ const char* LayoutName(TSHPFormat format);
 
 // A compression mode name (auto, half, all, none) as the writer's CompressionMode.
 uint8_t ParseCompression(const TArgs& args);
+// --layout ts|td; nullopt when not given.
+std::optional<TSHPFormat> ParseLayout(const TArgs& args);
+
+// "12 pixel(s) matched inexactly (largest colour difference 3.4)"; the difference only when some
+// pixel was.
+std::string MatchSummary(const TMatchStats& stats);
+
+// "64x48" as width and height, each 1 to 65535; false for anything else.
+bool ParseFrameSize(const std::string& text, int& width, int& height);
 
 } // namespace vantrel::cli

@@ -5,6 +5,8 @@
 #include "Version.h"
 #include "sprite/Types.h"
 
+#include <QtGlobal>
+
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -85,6 +87,8 @@ TArgList Arguments(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Errors reach the user through the commands' own messages; Qt's diagnostics stay quiet.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const TArgList args = Arguments(argc, argv);
     int status = ExitOK;
     try {

@@ -29,16 +29,16 @@ TEST(CliUsage, ToolHelpListsEveryCommand)
         const RunResult r = RunCli(args);
         EXPECT_EQ(r.Status, 0);
         EXPECT_EQ(r.Err, "");
-        for (const char* command : {"info", "render", "export-map", "import-map", "convert", "recolour", "report",
-                                    "zero-test", "probe", "make-test"})
+        for (const char* command : {"info", "render", "export-map", "import-map", "export", "import", "edit",
+                                    "convert", "recolour", "report", "zero-test", "probe", "make-test"})
             EXPECT_NE(r.Out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
     }
 }
 
 TEST(CliUsage, EveryCommandHasItsHelp)
 {
-    for (const char* command : {"info", "render", "export-map", "import-map", "convert", "recolour", "report",
-                                "zero-test", "probe", "make-test"}) {
+    for (const char* command : {"info", "render", "export-map", "import-map", "export", "import", "edit", "convert",
+                                "recolour", "report", "zero-test", "probe", "make-test"}) {
         const std::string usage = std::string("Usage: vantrel-cli ") + command;
         const RunResult viaHelp = RunCli({"help", command});
         EXPECT_EQ(viaHelp.Status, 0) << command;
