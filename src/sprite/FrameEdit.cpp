@@ -50,6 +50,7 @@ void DropCaches(TSHPFrame& frame)
 {
     frame.RGBCache.reset();
     frame.AlphaCache.reset();
+    frame.CacheArea = {};
     frame.Dirty = true;
 }
 
@@ -73,6 +74,12 @@ void CheckFrameTotal(size_t total, const std::string& what)
 }
 
 TPixelBuffer NewCanvas(int width, int height) { return std::make_unique<uint8_t[]>(CanvasBytes(width, height)); }
+
+uint64_t FramePixelBytes(const std::vector<TSHPFrame>& frames, int width, int height)
+{
+    const auto withPixels = std::count_if(frames.begin(), frames.end(), [](const TSHPFrame& f) { return bool(f.Data); });
+    return uint64_t(withPixels) * CanvasBytes(width, height);
+}
 
 TSHPFrame CopyFrame(const TSHPFrame& f, int width, int height)
 {
@@ -333,6 +340,19 @@ void SwapCanvas(TSHP& sprite, TCanvas& canvas)
         DropCaches(f);
     Touched(sprite);
 }
+
+TCanvas CopyCanvas(const TSHP& sprite)
+{
+    TCanvas copy{sprite.Width, sprite.Height, {}};
+    copy.Frames.reserve(sprite.Frames.size());
+    for (const TSHPFrame& f : sprite.Frames)
+        copy.Frames.push_back(CopyFrame(f, sprite.Width, sprite.Height));
+    return copy;
+}
+
+uint64_t PixelBytes(const TTakenFrames& taken) { return FramePixelBytes(taken.Frames, taken.Width, taken.Height); }
+
+uint64_t PixelBytes(const TCanvas& canvas) { return FramePixelBytes(canvas.Frames, canvas.Width, canvas.Height); }
 
 std::vector<int> SelectFrames(const TSHP& sprite, std::span<const int> frames, bool pairing)
 {

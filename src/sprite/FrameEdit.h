@@ -96,6 +96,14 @@ struct TCanvas {
 };
 // Exchanges the sprite's canvas size and frames with canvas.
 void SwapCanvas(TSHP& sprite, TCanvas& canvas);
+// A copy of the sprite's canvas size and frames (pixels, rectangles, radar colours; no caches):
+// the undo of a change that is not one of these operations, such as a recolouring, is
+// SwapCanvas with a copy made before it, and its redo the same again.
+TCanvas CopyCanvas(const TSHP& sprite);
+
+// The bytes of pixels held, for bounding the memory an undo history keeps.
+uint64_t PixelBytes(const TTakenFrames& taken);
+uint64_t PixelBytes(const TCanvas& canvas);
 
 // --- operations -------------------------------------------------------------------------------------
 
@@ -116,7 +124,7 @@ std::vector<int> DuplicateFrames(TSHP& sprite, std::span<const int> frames, bool
 // the first half). `to` ranges from 0 to the number of frames (or pairs) not moved.
 TFrameOrder MoveFrames(TSHP& sprite, std::span<const int> frames, int to, bool pairing);
 // The `to` of MoveFrames that drops the frames before frame `before` as it is now (count: at the
-// end), as a drag and drop does.
+// end), as a drag and drop does; with pairing `before` counts as InsertFrames' position does.
 int DropTarget(const TSHP& sprite, std::span<const int> frames, int before, bool pairing);
 
 // Reverses the order of the frames among their own positions; no frames given: all of them.
@@ -135,8 +143,9 @@ struct TFrameSource {
 TFrameSource FrameSourceOf(TSHP& sprite);
 
 // Inserts the source's frames before frame `position` (count: at the end). Frames of another
-// canvas size are placed on the sprite's canvas by anchor and bounded anew. With pairing, `position`
-// counts within a half (as for MoveFrames); a source with ShadowHalf sends its first half to the
+// canvas size are placed on the sprite's canvas by anchor and bounded anew. With pairing, a
+// `position` up to count / 2 is a place in the first half (count / 2: its end) and a larger one
+// counts from the start of the shadow half; a source with ShadowHalf sends its first half to the
 // sprite's first half and its second half to the shadow half, and any other source's frames go
 // to the first half with an empty shadow frame each. A sprite without frames takes the source's
 // canvas size. Returns the new frames' positions; source is left without frames.

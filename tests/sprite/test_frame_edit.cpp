@@ -176,6 +176,13 @@ TEST(FrameEdit, ResizePlacesByAnchorAndCropCutsToTheContent)
     EXPECT_EQ(s->Width, 4);
     EXPECT_EQ(CanvasOf(*s, 0), frame0);
 
+    EXPECT_EQ(PixelBytes(before), 2u * 28);
+    TCanvas copy = CopyCanvas(*s); // a snapshot undoes any change
+    s->Frames[1].Data[0] = 99;
+    SwapCanvas(*s, copy);
+    EXPECT_EQ(CanvasOf(*s, 0), frame0);
+    EXPECT_EQ(copy.Frames[1].Data[0], 99);
+
     ResizeCanvas(*s, 2, 2, TAnchor::BottomRight); // keeps columns 2-3 and rows 1-2
     EXPECT_EQ(CanvasOf(*s, 0), (Canvas{0, 10, 10, 10}));
     EXPECT_EQ(CanvasOf(*s, 1), (Canvas{11, 11, 11, 0}));
