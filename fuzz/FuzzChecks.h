@@ -7,6 +7,7 @@
 #include "sprite/Bmp8.h"
 #include "sprite/CScheme.h"
 #include "sprite/FileUtil.h"
+#include "sprite/FrameEdit.h"
 #include "sprite/Palette.h"
 #include "sprite/SHP.h"
 #include "sprite/SpriteSheet.h"
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <span>
 #include <sstream>
 #include <stdexcept>
@@ -332,6 +335,106 @@ inline void CheckTDCodecs(TBytes data)
     Require(std::equal(expect.begin(), expect.begin() + std::ptrdiff_t(n), got.begin()), "decoded bytes");
 }
 
+// Frame operations and canvas changes on a small sprite made from the input, each followed by its
+// undo and redo: a refused operation changes nothing, undo gives back the exact frames, redo the
+// result again. Bytes: width, height, frame count, game and type, then the pixels (as far as the
+// input goes), then the operations, two bytes each (kind and pairing, argument).
+struct TEditState {
+    int Width = 0, Height = 0;
+    std::vector<std::vector<uint8_t>> Frames; // rectangle (4 values) then the canvas, or empty
+    bool operator==(const TEditState&) const = default;
+};
+
+inline TEditState EditStateOf(const TSHP& s)
+{
+    TEditState state{s.Width, s.Height, {}};
+    for (const TSHPFrame& f : s.Frames) {
+        std::vector<uint8_t> v{uint8_t(f.X), uint8_t(f.Y), uint8_t(f.CX), uint8_t(f.CY)};
+        Require(f.X + f.CX <= s.Width && f.Y + f.CY <= s.Height, "rectangle inside the canvas");
+        if (f.Data)
+            v.insert(v.end(), f.Data.get(), f.Data.get() + size_t(s.Width) * size_t(s.Height));
+        state.Frames.push_back(std::move(v));
+    }
+    return state;
+}
+
+inline void CheckFrameEdit(TBytes data)
+{
+    if (data.size() < 4)
+        return;
+    TSHP sprite;
+    sprite.Game = TSHPGame(data[3] & 3);
+    sprite.SetSHPType(TSHPType((data[3] >> 2) % 7));
+    sprite.AddFrames(1 + data[2] % 12, 1 + data[0] % 16, 1 + data[1] % 16);
+    data = data.subspan(4);
+    for (TSHPFrame& f : sprite.Frames)
+        for (int p = 0; p < sprite.Width * sprite.Height && !data.empty(); ++p) {
+            f.Data[size_t(p)] = data[0] % 4 ? 0 : data[0];
+            data = data.subspan(1);
+        }
+    for (int i = 0; i < sprite.FrameCount(); ++i)
+        sprite.UpdateFrameBounds(i);
+    for (size_t k = 0; k + 1 < data.size() && k < 32; k += 2) {
+        const uint8_t kind = data[k] % 7, arg = data[k + 1];
+        const bool pairing = data[k] & 8;
+        const std::vector<int> frames{arg % 16, (arg / 16) % 16};
+        const TEditState before = EditStateOf(sprite);
+        std::function<void()> undo, redo;
+        try {
+            switch (kind) {
+            case 0: {
+                auto taken = std::make_shared<TTakenFrames>(DeleteFrames(sprite, frames, pairing));
+                const std::vector<int> at = taken->Positions;
+                undo = [&sprite, taken] { PutFrames(sprite, *taken); };
+                redo = [&sprite, taken, at] { *taken = TakeFrames(sprite, at); };
+                break;
+            }
+            case 1:
+            case 2: {
+                std::vector<int> added;
+                if (kind == 1) {
+                    added = DuplicateFrames(sprite, frames, pairing);
+                } else {
+                    TSHP other;
+                    other.AddFrames(1 + arg % 3, 1 + arg % 5, 1 + arg % 7);
+                    other.Frames[0].Data[0] = 9;
+                    TFrameSource source = FrameSourceOf(other);
+                    added = InsertFrames(sprite, source, arg % 20, TAnchor(arg % AnchorCount), pairing);
+                }
+                auto taken = std::make_shared<TTakenFrames>();
+                undo = [&sprite, taken, added] { *taken = TakeFrames(sprite, added); };
+                redo = [&sprite, taken] { PutFrames(sprite, *taken); };
+                break;
+            }
+            case 3:
+            case 4: {
+                const TFrameOrder order =
+                    kind == 3 ? MoveFrames(sprite, frames, arg % 13, pairing) : ReverseFrames(sprite, frames, pairing);
+                undo = [&sprite, order] { ReorderFrames(sprite, InverseOrder(order)); };
+                redo = [&sprite, order] { ReorderFrames(sprite, order); };
+                break;
+            }
+            default: {
+                auto canvas = std::make_shared<TCanvas>(
+                    kind == 5 ? ResizeCanvas(sprite, 1 + arg % 20, 1 + arg / 13, TAnchor(arg % AnchorCount))
+                              : CropCanvas(sprite));
+                undo = redo = [&sprite, canvas] { SwapCanvas(sprite, *canvas); };
+                break;
+            }
+            }
+        } catch (const EditError&) {
+            Require(EditStateOf(sprite) == before, "a refused operation changes nothing");
+            continue;
+        }
+        const TEditState after = EditStateOf(sprite);
+        Require(sprite.FrameCount() > 0, "frames remain");
+        undo();
+        Require(EditStateOf(sprite) == before, "undo gives back the frames");
+        redo();
+        Require(EditStateOf(sprite) == after, "redo gives the result again");
+    }
+}
+
 struct TTarget {
     const char* Name;
     void (*Check)(TBytes);
@@ -342,6 +445,7 @@ inline constexpr TTarget Targets[] = {
     {"load", CheckLoad},          {"probe", CheckProbe},       {"palette", CheckPalette},
     {"bcs", CheckDefaultBCS},     {"scheme", CheckSchemeText}, {"spritemap", CheckSpriteMap},
     {"roundtrip", CheckWriteThenRead}, {"bmp8", CheckBmp8},         {"tdcodec", CheckTDCodecs},
+    {"frameedit", CheckFrameEdit},
 };
 
 } // namespace vantrel::fuzz

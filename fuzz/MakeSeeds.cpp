@@ -132,6 +132,18 @@ void TDCodecSeeds()
     }
 }
 
+// A TS unit of 8 frames of 6 x 5 (header bytes, then every pixel), then operations of each kind
+// with pairing on and off.
+void FrameEditSeeds()
+{
+    TBytes seed{5, 4, 7, 2 | 6 << 2};
+    for (int p = 0; p < 8 * 30; ++p)
+        seed.push_back(uint8_t(p % 3 ? 0 : 4 + p));
+    for (uint8_t kind = 0; kind < 7; ++kind)
+        seed.insert(seed.end(), {uint8_t(kind | (kind % 2) << 3), uint8_t(0x31 + kind * 17)});
+    Seed("frameedit", "unit", seed);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -145,5 +157,6 @@ int main(int argc, char** argv)
     PaletteSeeds();
     BitmapSeeds();
     TDCodecSeeds();
+    FrameEditSeeds();
     return 0;
 }
