@@ -129,6 +129,15 @@ std::string DialogFilter(const TImageFormat& format)
     return std::string(format.Name()) + " (" + patterns + ")";
 }
 
+std::string DialogFilters(bool writing)
+{
+    std::string filters;
+    for (const TImageFormat* f : ImageFormats())
+        if (writing ? f->CanWrite() : f->CanRead())
+            filters += (filters.empty() ? "" : ";;") + DialogFilter(*f);
+    return filters;
+}
+
 TIndexedPicture ResolveIndexed(TBitmap8 bitmap, bool tableAlpha, const TFrameReadOptions& options)
 {
     TIndexedPicture result{std::move(bitmap), {}, false, {}};

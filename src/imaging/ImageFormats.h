@@ -92,6 +92,9 @@ const std::vector<const TImageFormat*>& ImageFormats();
 const TImageFormat* FindImageFormat(std::string_view id);
 // "Indexed PNG sprite sheet (*.png)", as a file dialog's filter.
 std::string DialogFilter(const TImageFormat& format);
+// The filters of every format that reads (or writes), in list order, joined by ";;" as
+// QFileDialog::setNameFilter takes them.
+std::string DialogFilters(bool writing);
 
 // The frames of several files in the order given, each read by format (null: as a picture, a
 // sheet or one frame); every file must give frames of the same size. The matching statistics add

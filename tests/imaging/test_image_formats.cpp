@@ -100,6 +100,8 @@ TEST(ImageFormats, TheListNamesEveryFormat)
         ids.emplace_back(f->Id());
     EXPECT_EQ(ids, (std::vector<std::string>{"bmp-map", "png-sheet", "png-frames", "picture"}));
     EXPECT_EQ(DialogFilter(*FindImageFormat("png-sheet")), "Indexed PNG sprite sheet (*.png)");
+    EXPECT_EQ(DialogFilters(true), "8-bit BMP sprite map (*.bmp);;Indexed PNG sprite sheet (*.png);;"
+                                   "Indexed PNG frame sequence (*.png)");
     EXPECT_FALSE(FindImageFormat("picture")->CanWrite());
     EXPECT_EQ(FindImageFormat("gif"), nullptr);
     const std::vector<std::string> patterns = FindImageFormat("picture")->Patterns();
