@@ -162,9 +162,9 @@ pixel becomes the index of its exact colour in the palette, else of the nearest
 colour (CIE 1976 colour difference), never index 0 and never the game's remap
 (side colour) or shadow entries unless they match exactly. Pixels less than
 half opaque become index 0. Without --palette, true-colour pictures are matched
-to the default palette of the game and type from DIR/palette/. A line on stdout
-names OUTPUT.shp, its frames and how many pixels were matched inexactly, with
-the largest colour difference:
+to the default palette of the game and type from the palette folder. A line on
+stdout names OUTPUT.shp, its frames and how many pixels were matched
+inexactly, with the largest colour difference:
 
   tank.shp: 32 frame(s) of 64 x 48, 0 pixel(s) matched inexactly
 
@@ -176,7 +176,8 @@ Options:
   --game td|ra1|ts|ra2   the sprite's game (default: ts, or td with --layout td);
                          it decides which entries inexact matches avoid
   --type NAME            the sprite's type (default Unit)
-  --data-dir DIR         folder holding palette/ (default: this program's folder)
+  --data-dir DIR         folder holding palette/ (default: the data folders,
+                         see 'vantrel-cli help')
   --layout ts|td         the file layout (default ts)
   --compression MODE     TS/RA2 layout only: auto (the default), half, all, none
   --keep-palette         store the palette in the file (a palette trailer)
@@ -225,7 +226,8 @@ Options:
                          decides shadow pairing and the default palette)
   --palette FILE.pal     the palette inserted pictures are matched to (default:
                          the file's own or the default palette, as for render)
-  --data-dir DIR         folder holding palette/ (default: this program's folder)
+  --data-dir DIR         folder holding palette/ (default: the data folders,
+                         see 'vantrel-cli help')
   --layout ts|td         the layout of OUTPUT (default INPUT's)
   --compression MODE     TS/RA2 layout only: auto (the default), half, all, none
   --keep-palette         store the palette in OUTPUT (a palette trailer); one of
