@@ -173,11 +173,15 @@ TBitmap8 ExportSpriteSheet(const TSHP& sprite)
     return bitmap;
 }
 
+std::string SheetExportPath(const TSHP& sprite, std::string_view chosenPath)
+{
+    return SheetExportPath(chosenPath, TSheetLayout{sprite.Width, sprite.Height, sprite.FrameCount()});
+}
+
 std::string SaveSpriteSheet(const TSHP& sprite, const std::string& chosenPath)
 {
     const TBitmap8 bitmap = ExportSpriteSheet(sprite);
-    const std::string path =
-        SheetExportPath(chosenPath, TSheetLayout{sprite.Width, sprite.Height, sprite.FrameCount()});
+    const std::string path = SheetExportPath(sprite, chosenPath);
     SaveBmp8(bitmap, path);
     return path;
 }

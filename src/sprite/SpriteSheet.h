@@ -66,6 +66,8 @@ void CopyFrameIndices(const TSHP& sprite, int i, TBitmap8& bitmap, int left, int
 // byte; frames are copied unchanged, cells of frames without pixels and after the last frame are
 // index 0. Throws BmpError for a sprite without frames or canvas, or one too large for a picture.
 TBitmap8 ExportSpriteSheet(const TSHP& sprite);
+// The path the sprite map of sprite is exported to for chosenPath.
+std::string SheetExportPath(const TSHP& sprite, std::string_view chosenPath);
 // Exports to SheetExportPath(chosenPath) through a temporary file; returns the path written.
 std::string SaveSpriteSheet(const TSHP& sprite, const std::string& chosenPath);
 

@@ -544,13 +544,13 @@ void TFrmMain::UpdateCaption()
     QString text = WindowCaption;
     if (CurrentSHP) {
         text += " [" + QString::fromStdString(ExtractFileName(CurrentSHP->FileName));
-        if (!CurrentSHP->IsSaved)
+        if (IsModified())
             text += "*";
         text += QString("] %1x%2").arg(CurrentSHP->Width).arg(CurrentSHP->Height);
     }
     if (windowTitle() != LiteralTitle(text))
         setWindowTitle(LiteralTitle(text));
-    const bool canSave = CurrentSHP && CurrentSHP->HasFile && !CurrentSHP->IsSaved;
+    const bool canSave = IsModified() && CurrentSHP->HasFile;
     SaveButton->setEnabled(canSave);
     Save1->setEnabled(canSave);
 }

@@ -179,10 +179,24 @@ public:
     void ScanPaletteFolder();
     void SizeViewBackground(int width, int height);
 
-    // Reads path into a new sprite and shows it; the sprite shown stays when the file cannot be
-    // read, is not an SHP or has no frames (the user is told why). choice, when given, is the
-    // game and type to show it as.
+    // Reads path into a new sprite and shows it in place of the one shown; the sprite shown
+    // stays when the file cannot be read, is not an SHP or has no frames (the user is told why)
+    // or when the user keeps its unsaved changes. choice, when given, is the game and type to
+    // show it as.
     bool OpenSHPFile(const QString& path, std::optional<TOpenChoice> choice);
+
+    // --- unsaved changes ---------------------------------------------------------------------------
+    // Whether CurrentSHP has changes its file does not hold. SetModified is the one place that
+    // records an edit (true) or a save (false); the title's "*" and Save follow it.
+    bool IsModified() const;
+    void SetModified(bool modified);
+    // When CurrentSHP has unsaved changes, asks "Save changes to "NAME"?" (Save, Discard,
+    // Cancel); Save goes through Save, or Save As for a sprite without a file. True when the
+    // sprite may be replaced or closed: no changes, saved, or discarded.
+    bool MayDiscardCurrentSprite();
+    // Makes sprite the one shown, destroying the previous one (callers ask first), and sets the
+    // window up for it (ShowLoadedSHP).
+    void SetCurrentSprite(std::unique_ptr<TSHP> sprite, std::optional<TOpenChoice> choice = std::nullopt);
     // Sets the window up for CurrentSHP, newly loaded, and draws its frame 0. choice, when given,
     // is the game and type to show it as; otherwise those the sprite has are shown.
     void ShowLoadedSHP(std::optional<TOpenChoice> choice = std::nullopt);
@@ -244,27 +258,34 @@ public:
     void SpriteMap1Click();
     void SpriteMap2Click();
 
-    // Saving. Save writes the sprite's own file in its layout, so that a TD/RA1 file stays one;
-    // Save As writes the TS/RA2 layout. Both go through the Save Options dialog.
-    void SaveButtonClick();
-    void SaveAs1Click();
-    // Shows the Save Options dialog for path; when the user confirms, stores the chosen
-    // compression and flags in CurrentSHP and writes it to the dialog's file name in the TS/RA2
-    // layout (a sprite read from a TD/RA1 file too). Returns whether the file was written; a
-    // failure is shown to the user and leaves the sprite bound to its old file with its changes
-    // unsaved.
-    bool SaveWithOptions(const QString& path);
+    // Saving. Save writes the sprite's own file in the layout it was read in, so that a TD/RA1
+    // file stays one; Save As offers both layouts, the sprite's own preselected, and proposes
+    // its own file name. Both go through the Save Options dialog and return whether the file was
+    // written.
+    bool SaveButtonClick();
+    bool SaveAs1Click();
+    // The layout Save keeps: TD/RA1 for a sprite read from such a file, else TS/RA2.
+    TSHPFormat OwnLayout() const;
+    // Shows the Save Options dialog for path and layout (the sprite's own when not given); when
+    // the user confirms, stores the chosen compression and flags in CurrentSHP and writes it to
+    // the dialog's file name in that layout. Returns whether the file was written; a failure is
+    // shown to the user and leaves the sprite bound to its old file with its changes unsaved.
+    bool SaveWithOptions(const QString& path, std::optional<TSHPFormat> layout = std::nullopt);
 
     // The Debug menu's reports over the SHPs folder, written beside the program (see WriteReport).
     void DebugSHPsFolder1Click();
     void DebugSHPsFolderIgnoreBoringFrames1Click();
     void ZeroTest1Click();
 
+    // Asks whether the existing file path may be replaced.
+    bool ConfirmReplace(const QString& path);
     // Messages to the user (a modal message box titled with the application's name).
     void ShowMessage(const QString& text);
     void ShowError(const QString& text);
 
 protected:
+    // Closing asks about unsaved changes first; Cancel keeps the window open.
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -68,11 +69,56 @@ bool TFrmMain::OpenSHPFile(const QString& path, std::optional<TOpenChoice> choic
         ShowError(QString("Unable to open \"%1\".\n%2").arg(QDir::toNativeSeparators(path), reason));
         return false;
     }
-    CurrentSHP = std::move(sprite);
-    ShowLoadedSHP(choice);
+    if (!MayDiscardCurrentSprite())
+        return false;
+    SetCurrentSprite(std::move(sprite), choice);
     AddRecentFile(path);
     UpdateRecentMenu();
     return true;
+}
+
+bool TFrmMain::IsModified() const { return CurrentSHP && !CurrentSHP->IsSaved; }
+
+void TFrmMain::SetModified(bool modified)
+{
+    if (!CurrentSHP)
+        return;
+    CurrentSHP->IsSaved = !modified;
+    UpdateCaption();
+}
+
+bool TFrmMain::MayDiscardCurrentSprite()
+{
+    if (!IsModified())
+        return true;
+    const QString name = QString::fromStdString(ExtractFileName(CurrentSHP->FileName));
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                    QString("Save changes to \"%1\"?").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return CurrentSHP->HasFile ? SaveButtonClick() : SaveAs1Click();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFrmMain::SetCurrentSprite(std::unique_ptr<TSHP> sprite, std::optional<TOpenChoice> choice)
+{
+    CurrentSHP = std::move(sprite);
+    ShowLoadedSHP(choice);
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event)
+{
+    if (MayDiscardCurrentSprite())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TFrmMain::OpenCommandLineFile(const QString& argument)
@@ -119,7 +165,7 @@ void TFrmMain::ColourSwitchButtonClick()
         return;
     ApplyScheme(*CurrentSHP, FrmColourSwitcher->SelectedScheme);
     DrawCurrentFrame(CurrentFrame);
-    UpdateCaption();
+    SetModified(true);
 }
 
 void TFrmMain::SetGameButtons(TSHPGame game)
@@ -285,6 +331,8 @@ void TFrmMain::MakeHighFrameTest1Click() { ShowTestSprite(HighFrameTestFrames); 
 
 void TFrmMain::ShowTestSprite(int frameCount)
 {
+    if (!MayDiscardCurrentSprite())
+        return;
     std::unique_ptr<TSHP> sprite;
     try {
         sprite = MakeTestSprite(frameCount);
@@ -292,8 +340,7 @@ void TFrmMain::ShowTestSprite(int frameCount)
         ShowError(QString("There is not enough memory for a test sprite of %1 frames.").arg(frameCount));
         return;
     }
-    CurrentSHP = std::move(sprite);
-    ShowLoadedSHP();
+    SetCurrentSprite(std::move(sprite));
 }
 
 void TFrmMain::dragEnterEvent(QDragEnterEvent* event)
@@ -308,7 +355,9 @@ void TFrmMain::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    OpenSHPFile(path, std::nullopt);
+    // Opened once the drop has ended, so that a question about unsaved changes does not hold up
+    // the program the file came from.
+    QMetaObject::invokeMethod(this, [this, path] { OpenSHPFile(path, std::nullopt); }, Qt::QueuedConnection);
 }
 
 void TFrmMain::ShowMessage(const QString& text)

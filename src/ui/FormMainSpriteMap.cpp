@@ -4,8 +4,12 @@
 #include "FormMain.h"
 #include "sprite/SpriteSheet.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStatusBar>
 
 #include <new>
 
@@ -23,19 +27,30 @@ QString ChosenFile(QFileDialog* dialog)
 
 } // namespace
 
+bool TFrmMain::ConfirmReplace(const QString& path)
+{
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                    QString("\"%1\" already exists.\nDo you want to replace it?").arg(path),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void TFrmMain::CreatePictureDialogs()
 {
     SavePictureDialog = new QFileDialog(this);
     SavePictureDialog->setObjectName("SavePictureDialog");
+    SavePictureDialog->setWindowTitle("Export Sprite Map");
     SavePictureDialog->setAcceptMode(QFileDialog::AcceptSave);
     SavePictureDialog->setNameFilter("Bitmaps (*.bmp)");
     SavePictureDialog->setDefaultSuffix("bmp");
     // The picture is written under the chosen name with its extension replaced by the frame
-    // size and count, so a question about replacing the chosen file would not be about it.
+    // size and count, so the question about replacing a file is asked for that name instead.
     SavePictureDialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
 
     OpenPictureDialog = new QFileDialog(this);
     OpenPictureDialog->setObjectName("OpenPictureDialog");
+    OpenPictureDialog->setWindowTitle("Import Sprite Map");
     OpenPictureDialog->setAcceptMode(QFileDialog::AcceptOpen);
     OpenPictureDialog->setFileMode(QFileDialog::ExistingFile);
     OpenPictureDialog->setNameFilter("8-Bit Bitmaps (*.bmp)");
@@ -50,8 +65,12 @@ void TFrmMain::SpriteMap1Click()
     const QString path = ChosenFile(SavePictureDialog);
     if (path.isEmpty())
         return;
+    const QFileInfo target(QString::fromStdString(SheetExportPath(*CurrentSHP, path.toStdString())));
+    if (target.exists() && !target.isDir() && !ConfirmReplace(QDir::toNativeSeparators(target.filePath())))
+        return;
     try {
-        SaveSpriteSheet(*CurrentSHP, path.toStdString());
+        const std::string written = SaveSpriteSheet(*CurrentSHP, path.toStdString());
+        statusBar()->showMessage(QString("Sprite map written to \"%1\"").arg(QString::fromStdString(written)));
     } catch (const std::bad_alloc&) {
         ShowError("There is not enough memory for the sprite map of this sprite.");
     } catch (const std::exception& e) {
@@ -78,7 +97,7 @@ void TFrmMain::SpriteMap2Click()
         return;
     }
     dialog.exec();
-    if (!dialog.Accepted)
+    if (!dialog.Accepted || !MayDiscardCurrentSprite())
         return;
     std::unique_ptr<TSHP> sprite;
     try {
@@ -93,8 +112,7 @@ void TFrmMain::SpriteMap2Click()
         ShowError(QString::fromStdString(e.what()));
         return;
     }
-    CurrentSHP = std::move(sprite);
-    ShowLoadedSHP();
+    SetCurrentSprite(std::move(sprite));
 }
 
 } // namespace vantrel

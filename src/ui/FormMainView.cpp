@@ -204,6 +204,7 @@ void TFrmMain::RadarColClick()
     RadarCol->SetColour(chosen);
     CurrentSHP->SetRadarColour(CurrentFrame, ColourToSystem(MakeColour(uint8_t(chosen.red()), uint8_t(chosen.green()),
                                                                        uint8_t(chosen.blue()))));
+    SetModified(true);
 }
 
 } // namespace vantrel

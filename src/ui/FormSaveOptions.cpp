@@ -79,6 +79,12 @@ TFrmSaveOptions::TFrmSaveOptions(QWidget* parent) : QDialog(parent)
     }
     CompressionItems[0]->setChecked(true);
 
+    LayoutLabel = new QLabel(this);
+    LayoutLabel->setObjectName("LayoutLabel");
+    LayoutLabel->setGeometry(200, 62, 323, 60);
+    LayoutLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LayoutLabel->setWordWrap(true);
+
     ForceFlagsGroup = new QGroupBox(" Force Flags ", this);
     ForceFlagsGroup->setGeometry(200, 56, 241, 129);
     for (const TFlagBox& flag : FlagBoxLayout) {
@@ -109,12 +115,24 @@ TFrmSaveOptions::TFrmSaveOptions(QWidget* parent) : QDialog(parent)
 
     ChangeDialog = new QFileDialog(this);
     ChangeDialog->setObjectName("ChangeDialog");
+    ChangeDialog->setWindowTitle("Save Sprite To");
     ChangeDialog->setOption(QFileDialog::DontUseNativeDialog);
     ChangeDialog->setAcceptMode(QFileDialog::AcceptSave);
     ChangeDialog->setFileMode(QFileDialog::AnyFile);
-    ChangeDialog->setNameFilter("*.shp");
     ChangeDialog->setDefaultSuffix("shp");
     ChangeDialog->setDirectory(QString::fromStdString(AppFolder()));
+    SetLayout(TSHPFormat::TS);
+}
+
+void TFrmSaveOptions::SetLayout(TSHPFormat layout)
+{
+    CurrentLayout = layout == TSHPFormat::TD ? TSHPFormat::TD : TSHPFormat::TS;
+    const bool td = CurrentLayout == TSHPFormat::TD;
+    LayoutLabel->setText(td ? "Written as a TD/RA1 SHP file (Tiberian Dawn, Red Alert).\n"
+                              "The compression choice applies to TS/RA2 files only."
+                            : "Written as a TS/RA2 SHP file (Tiberian Sun, Red Alert 2).");
+    CompressionMode->setEnabled(!td);
+    ChangeDialog->setNameFilter(td ? "TD/RA1 SHP (*.shp)" : "TS/RA2 SHP (*.shp)");
 }
 
 // The boxes placed directly in the flag group, in their order; the layout above has 15.
@@ -158,6 +176,7 @@ uint16_t TFrmSaveOptions::GetForcedFlags() const
 
 void TFrmSaveOptions::Button1Click()
 {
+    ChangeDialog->selectFile(FilenameEdit->text());
     if (ChangeDialog->exec() != QDialog::Accepted || ChangeDialog->selectedFiles().isEmpty())
         return;
     FilenameEdit->setText(QDir::toNativeSeparators(ChangeDialog->selectedFiles().first()));

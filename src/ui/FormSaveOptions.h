@@ -2,6 +2,8 @@
 // flags of a save.
 #pragma once
 
+#include "sprite/Types.h"
+
 #include <QDialog>
 
 #include <array>
@@ -35,14 +37,22 @@ public:
     QPushButton* Button1 = nullptr;
     QGroupBox* CompressionMode = nullptr;
     std::array<QRadioButton*, CompressionModeCount> CompressionItems{};
+    // Which layout the save writes.
+    QLabel* LayoutLabel = nullptr;
     QGroupBox* ForceFlagsGroup = nullptr;
     std::array<QCheckBox*, FlagBoxCount> FlagBoxes{};
     QLabel* ForceFlagLabel = nullptr;
     QFrame* Bevel1 = nullptr;
     QPushButton* PngBitBtn1 = nullptr;
     QPushButton* PngBitBtn2 = nullptr;
-    // The file-save dialog of "Change", starting in the program's folder.
+    // The file-save dialog of "Change", starting at the file named; it asks before replacing a
+    // file.
     QFileDialog* ChangeDialog = nullptr;
+
+    // The layout the save writes: shown in LayoutLabel; the compression choice applies to the
+    // TS/RA2 layout only and is disabled for TD/RA1.
+    void SetLayout(TSHPFormat layout);
+    TSHPFormat Layout() const { return CurrentLayout; }
 
     // The chosen compression mode, 0..3 in the order of the items.
     int SelectedCompression() const;
@@ -60,6 +70,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    TSHPFormat CurrentLayout = TSHPFormat::TS;
     void CollectFlagBoxes();
     void UpdateForceFlagLabel();
 };

@@ -1,11 +1,15 @@
 #include "UiTestSupport.h"
 
 #include "sprite/FileUtil.h"
+#include "ui/FormSaveOptions.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QRadioButton>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -126,6 +130,22 @@ void MainWindowTest::SetUp()
     WriteSolidPicture(DataPath("Backgrounds/RA1-Snow.png"), QColor(100, 110, 120));
     WriteBytes(DataPath("Backgrounds/notes.txt"), {'x'});
     SetAppFolder(QDir::toNativeSeparators(Folder.path()).toStdString());
+    UnansweredQuestions.setInterval(20);
+    QObject::connect(&UnansweredQuestions, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->text().startsWith("Save changes to")) {
+            OpenQuestion = nullptr;
+            return;
+        }
+        if (box != OpenQuestion) {
+            OpenQuestion = box;
+            OpenQuestionTicks = 0;
+        } else if (++OpenQuestionTicks == 50) {
+            ADD_FAILURE() << "unanswered question: " << box->text().toStdString();
+            box->button(QMessageBox::Discard)->click();
+        }
+    });
+    UnansweredQuestions.start();
 }
 
 void MainWindowTest::TearDown()
@@ -154,6 +174,101 @@ void MainWindowTest::Show(std::unique_ptr<TSHP> sprite)
     main.ShowLoadedSHP();
 }
 
+TDialogScript& TDialogScript::File(const QString& path, QString* shownWith)
+{
+    Steps.push_back([path, shownWith](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog)
+            return false;
+        if (shownWith)
+            *shownWith = dialog->selectedFiles().value(0);
+        if (path.isEmpty())
+            dialog->reject();
+        else
+            AcceptFile(*dialog, path);
+        return true;
+    });
+    return *this;
+}
+
+void AcceptFile(QFileDialog& dialog, const QString& path)
+{
+    // The dialog leaves a name typed into a focused name box as it is.
+    if (QWidget* focused = dialog.focusWidget())
+        focused->clearFocus();
+    dialog.selectFile(path);
+    // QFileDialog's own accept, which may ask before replacing a file, once this step is done.
+    QMetaObject::invokeMethod(&dialog, [&dialog] { static_cast<QDialog&>(dialog).accept(); }, Qt::QueuedConnection);
+}
+
+TDialogScript& TDialogScript::Options(std::function<void(TFrmSaveOptions&)> action)
+{
+    return Dialog<TFrmSaveOptions>(std::move(action));
+}
+
+TDialogScript& TDialogScript::SaveWith(int mode)
+{
+    return Options([mode](TFrmSaveOptions& d) {
+        if (d.CompressionMode->isEnabled())
+            d.CompressionItems[size_t(mode)]->click();
+        d.PngBitBtn1->click();
+    });
+}
+
+TDialogScript& TDialogScript::Message(int button)
+{
+    Steps.push_back([this, button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box || !box->button(QMessageBox::StandardButton(button)))
+            return false;
+        Messages << box->text();
+        box->button(QMessageBox::StandardButton(button))->click();
+        return true;
+    });
+    return *this;
+}
+
+TDialogScript& TDialogScript::Question(int button)
+{
+    Steps.push_back([this, button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box || !box->text().startsWith("Save changes to"))
+            return false;
+        Messages << box->text();
+        box->button(QMessageBox::StandardButton(button))->click();
+        return true;
+    });
+    return *this;
+}
+
+void TDialogScript::Run(const std::function<void()>& action)
+{
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (modal == LastAnswered)
+            return; // still closing
+        if (Next < Steps.size() && Steps[Next](modal)) {
+            ++Next;
+            LastAnswered = modal;
+            return;
+        }
+        ADD_FAILURE() << "unexpected dialog " << modal->metaObject()->className() << " "
+                      << modal->windowTitle().toStdString();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            ADD_FAILURE() << box->text().toStdString();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+    });
+    timer.start();
+    action();
+    timer.stop();
+    EXPECT_EQ(Next, Steps.size()) << "dialogs left unanswered";
+}
+
 QString CaptureMessage(const std::function<void()>& action)
 {
     QString text;
@@ -163,6 +278,24 @@ QString CaptureMessage(const std::function<void()>& action)
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             text = box->text();
             box->button(QMessageBox::Ok)->click();
+        }
+    });
+    timer.start();
+    action();
+    timer.stop();
+    return text;
+}
+
+QString AnswerQuestion(int button, const std::function<void()>& action)
+{
+    QString text;
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&text, button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->text().startsWith("Save changes to") && text.isEmpty()) {
+            text = box->text();
+            box->button(QMessageBox::StandardButton(button))->click();
         }
     });
     timer.start();

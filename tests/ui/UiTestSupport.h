@@ -5,12 +5,16 @@
 
 #include "sprite/SHP.h"
 #include "ui/FormMain.h"
+#include "ui/FormSaveOptions.h"
 
 #include <QAction>
 #include <QColor>
 #include <QComboBox>
 #include <QLabel>
+#include <QFileDialog>
 #include <QMenu>
+#include <QPointer>
+#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QImage>
@@ -76,11 +80,65 @@ protected:
 
     QTemporaryDir Folder;
     std::unique_ptr<TFrmMain> Main;
+
+private:
+    // A question about unsaved changes that no step of the test answers within a second fails
+    // the test and is answered with Discard, instead of waiting for ever.
+    QTimer UnansweredQuestions;
+    QWidget* OpenQuestion = nullptr;
+    int OpenQuestionTicks = 0;
 };
+
+// Answers the modal dialogs a command raises, one step each, in the order they come; a dialog
+// that is not the next step's fails the test and is rejected.
+class TDialogScript {
+public:
+    // A file dialog: choose path, or cancel when it is empty. shownWith receives the name the
+    // dialog was showing.
+    TDialogScript& File(const QString& path, QString* shownWith = nullptr);
+    // Any dialog of the given class, worked by action (which must close it).
+    template <class D>
+    TDialogScript& Dialog(std::function<void(D&)> action)
+    {
+        Steps.push_back([action](QWidget* modal) {
+            auto* dialog = qobject_cast<D*>(modal);
+            if (!dialog)
+                return false;
+            action(*dialog);
+            return true;
+        });
+        return *this;
+    }
+    // The Save Options dialog: action sets it and closes it (or queues a click that opens another
+    // dialog).
+    TDialogScript& Options(std::function<void(TFrmSaveOptions&)> action);
+    // The Save Options dialog confirmed with the compression item mode.
+    TDialogScript& SaveWith(int mode);
+    // A message box answered with button; its text is kept in Messages.
+    TDialogScript& Message(int button = QMessageBox::Ok);
+    // The question about unsaved changes, answered with button.
+    TDialogScript& Question(int button);
+
+    // Runs action; every step must have been used by its end.
+    void Run(const std::function<void()>& action);
+
+    QStringList Messages;
+
+private:
+    std::vector<std::function<bool(QWidget*)>> Steps;
+    size_t Next = 0;
+    QPointer<QWidget> LastAnswered;
+};
+
+// Chooses path in a file dialog and accepts it once the calling step has returned.
+void AcceptFile(QFileDialog& dialog, const QString& path);
 
 // Runs action and answers the modal message box it raises; returns the box's text ("" when none
 // was shown).
 QString CaptureMessage(const std::function<void()>& action);
+// Runs action and answers the question about unsaved changes it raises with button (Save,
+// Discard or Cancel); returns the question ("" when none was asked).
+QString AnswerQuestion(int button, const std::function<void()>& action);
 // Runs action and confirms the colour chooser it opens with colour (or cancels it when colour is
 // invalid). Returns whether a chooser was shown.
 bool AnswerColourDialog(const QColor& colour, const std::function<void()>& action);

@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, PaletteCarriedByTheFileLeavesGameAndTypeAlone)
     trailer.Type = uint8_t(TSHPType::Cameo);
     const QString path = DataPath("own.shp");
     WriteBytes(path, TSFileBytes(2, 2, {Frame(2, 2, 50)}, &trailer));
-    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    AnswerQuestion(QMessageBox::Discard, [&] { ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt)); });
     EXPECT_TRUE(main.CurrentSHP->CustomPalette);
     EXPECT_TRUE(main.GameRA2Button->isChecked());
     EXPECT_EQ(main.TypeBox->currentText(), "Unit");
@@ -183,6 +183,9 @@ TEST_F(MainWindowTest, DroppedSHPFileIsOpenedWithTheTypeItDetects)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&main, &drop);
+    // The file is opened once the drop has ended.
+    EXPECT_FALSE(main.CurrentSHP);
+    QApplication::processEvents();
     ASSERT_TRUE(main.CurrentSHP);
     EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [drop.shp] 3x3");
 }

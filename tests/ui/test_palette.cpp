@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -128,7 +129,7 @@ TEST_F(MainWindowTest, ClicksOnTheGridSelectColours)
     QTest::mouseClick(main.PaletteOverlay, Qt::MiddleButton, {}, QPoint(0, 0));
     EXPECT_EQ(main.SelectedIndices, (std::array<int, 2>{35, 255}));
     // A new sprite starts with 32 and 0 again.
-    main.MakeTestSHP1->trigger();
+    AnswerQuestion(QMessageBox::Discard, [&] { main.MakeTestSHP1->trigger(); });
     EXPECT_EQ(main.SelectedIndices, (std::array<int, 2>{32, 0}));
 }
 
@@ -207,7 +208,7 @@ TEST_F(MainWindowTest, CustomSideColourThroughTheColourChooser)
     EXPECT_TRUE(AnswerColourDialog(QColor(), [&] { MenuItem(main.SideColPopup, "Custom1")->trigger(); }));
     EXPECT_EQ(GridColour(main, 16), QColor(0, 34, 68));
     // A newly shown sprite starts without side colour.
-    main.MakeTestSHP1->trigger();
+    AnswerQuestion(QMessageBox::Discard, [&] { main.MakeTestSHP1->trigger(); });
     EXPECT_FALSE(main.CurrentSHP->UseSideColour);
 }
 
@@ -231,7 +232,7 @@ TEST_F(MainWindowTest, LuminosityRedrawsAndResets)
 
     // The bar's value is applied to the next sprite shown.
     main.AmbientBar->setValue(-10);
-    main.MakeTestSHP1->trigger();
+    AnswerQuestion(QMessageBox::Discard, [&] { main.MakeTestSHP1->trigger(); });
     EXPECT_EQ(main.CurrentSHP->Luminosity, -10);
 }
 
@@ -259,7 +260,7 @@ TEST_F(MainWindowTest, PaletteChosenByHandStaysThroughGameChanges)
     EXPECT_EQ(GridColour(main, 40), ToQColor(TestPaletteColour(SeedUser, 40)));
 
     // Showing another sprite whose palette is in the list clears the hand-picked state.
-    main.MakeTestSHP1->trigger();
+    AnswerQuestion(QMessageBox::Discard, [&] { main.MakeTestSHP1->trigger(); });
     EXPECT_FALSE(main.UserPaletteChosen);
     EXPECT_EQ(GridColour(main, 40), ToQColor(TestPaletteColour(SeedTSUnit, 40)));
 }

@@ -24,97 +24,6 @@ namespace vantrel::test {
 
 namespace {
 
-// Answers the modal dialogs a command raises, one step each, in the order they come.
-class TDialogScript {
-public:
-    // A file dialog: choose path, or cancel when it is empty. shownWith receives the name the
-    // dialog was showing.
-    TDialogScript& File(const QString& path, QString* shownWith = nullptr)
-    {
-        Steps.push_back([path, shownWith](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (!dialog)
-                return false;
-            if (shownWith)
-                *shownWith = dialog->selectedFiles().value(0);
-            if (path.isEmpty()) {
-                dialog->reject();
-            } else {
-                // The dialog leaves a name typed into a focused name box as it is.
-                if (QWidget* focused = dialog->focusWidget())
-                    focused->clearFocus();
-                dialog->selectFile(path);
-                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
-            }
-            return true;
-        });
-        return *this;
-    }
-    // The Save Options dialog: action sets it and closes it (or queues a click that opens another
-    // dialog).
-    TDialogScript& Options(std::function<void(TFrmSaveOptions&)> action)
-    {
-        Steps.push_back([action](QWidget* modal) {
-            auto* dialog = qobject_cast<TFrmSaveOptions*>(modal);
-            if (!dialog)
-                return false;
-            action(*dialog);
-            return true;
-        });
-        return *this;
-    }
-    // The Save Options dialog confirmed with the compression item mode.
-    TDialogScript& SaveWith(int mode)
-    {
-        return Options([mode](TFrmSaveOptions& d) {
-            d.CompressionItems[size_t(mode)]->click();
-            d.PngBitBtn1->click();
-        });
-    }
-    // A message box, answered with Ok; its text is kept in Messages.
-    TDialogScript& Message()
-    {
-        Steps.push_back([this](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box)
-                return false;
-            Messages << box->text();
-            box->button(QMessageBox::Ok)->click();
-            return true;
-        });
-        return *this;
-    }
-
-    // Runs action; every step must have been used by its end.
-    void Run(const std::function<void()>& action)
-    {
-        QTimer timer;
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            if (Next < Steps.size() && Steps[Next](modal)) {
-                ++Next;
-                return;
-            }
-            ADD_FAILURE() << "unexpected dialog " << modal->metaObject()->className();
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-        });
-        timer.start();
-        action();
-        timer.stop();
-        EXPECT_EQ(Next, Steps.size()) << "dialogs left unanswered";
-    }
-
-    QStringList Messages;
-
-private:
-    std::vector<std::function<bool(QWidget*)>> Steps;
-    size_t Next = 0;
-};
-
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
@@ -200,8 +109,8 @@ TEST_F(MainWindowTest, SaveAsWritesANewSpriteWithTheChosenCompression)
     });
     script.Run([&main] { main.SaveAsButton->click(); });
 
-    // "unknown.shp" is no file: the dialog is not preset with it.
-    EXPECT_FALSE(presetName.endsWith("unknown.shp"));
+    // The dialog proposes the sprite's own name, "unknown.shp", in the folder last used.
+    EXPECT_TRUE(presetName.endsWith("/unknown.shp")) << presetName.toStdString();
     EXPECT_EQ(optionsName, path);
     ASSERT_TRUE(QFile::exists(path));
     const TSHP& shown = *main.CurrentSHP;
@@ -441,12 +350,14 @@ TEST_F(MainWindowTest, SaveIntoAReadOnlyFolderKeepsTheOldFile)
     EXPECT_TRUE(main.SaveButton->isEnabled());
 }
 
-// A sprite read from a TD/RA1 file is saved, in place or elsewhere, in the TS/RA2 layout with the
-// same frames, and the sprite is then bound to that file.
-TEST_F(MainWindowTest, ARealTDFileIsSavedInTheTSLayout)
+// Save keeps the layout a sprite was read in: a TD/RA1 file stays one, with the same frames, and
+// the Save Options dialog says so and leaves the compression choice out. Save As preselects that
+// layout and writes the one chosen.
+TEST_F(MainWindowTest, SaveKeepsTheTDLayoutAndSaveAsWritesTheLayoutChosen)
 {
     const QByteArray corpusFile = ReadAll(QString(VANTREL_CORPUS_DIR) + "/td/ora-cnc_pips.shp");
-    ASSERT_FALSE(corpusFile.isEmpty());
+    if (corpusFile.isEmpty())
+        GTEST_SKIP() << "no corpus";
     const QString path = Native(DataPath("pips.shp"));
     WriteBytes(path, std::vector<uint8_t>(corpusFile.begin(), corpusFile.end()));
     TFrmMain& main = Window();
@@ -454,22 +365,120 @@ TEST_F(MainWindowTest, ARealTDFileIsSavedInTheTSLayout)
     ASSERT_EQ(main.CurrentSHP->Format, TSHPFormat::TD);
     ChangeShownSprite(main, 0, 0, 12);
 
+    bool compressionEnabled = true;
+    QString layoutText;
     TDialogScript save;
-    save.SaveWith(0);
+    save.Options([&](TFrmSaveOptions& d) {
+        compressionEnabled = d.CompressionMode->isEnabled();
+        layoutText = d.LayoutLabel->text();
+        d.PngBitBtn1->click();
+    });
     save.Run([&main] { main.SaveButton->click(); });
+    EXPECT_FALSE(compressionEnabled);
+    EXPECT_TRUE(layoutText.contains("TD/RA1")) << layoutText.toStdString();
     auto inPlace = LoadBack(path);
-    EXPECT_EQ(inPlace->Format, TSHPFormat::TS);
+    EXPECT_EQ(inPlace->Format, TSHPFormat::TD);
     ExpectSameFrames(*main.CurrentSHP, *inPlace);
+    EXPECT_EQ(inPlace->GetFrame(0).Data[0], 12);
+    EXPECT_FALSE(main.IsModified());
 
+    // Save As starts with the sprite's own name and layout; TS/RA2 chosen writes that.
     const QString tsPath = Native(DataPath("pips-ts.shp"));
+    QString filter;
     TDialogScript saveAs;
-    saveAs.File(tsPath).SaveWith(0);
+    saveAs.Dialog<QFileDialog>([&](QFileDialog& d) {
+        filter = d.selectedNameFilter();
+        d.selectNameFilter("TS/RA2 SHP (*.shp)");
+        AcceptFile(d, tsPath);
+    });
+    saveAs.Options([&](TFrmSaveOptions& d) {
+        compressionEnabled = d.CompressionMode->isEnabled();
+        d.PngBitBtn1->click();
+    });
     saveAs.Run([&main] { main.SaveAsButton->click(); });
+    EXPECT_EQ(filter, "TD/RA1 SHP (*.shp)");
+    EXPECT_TRUE(compressionEnabled);
     auto ts = LoadBack(tsPath);
     EXPECT_EQ(ts->Format, TSHPFormat::TS);
     ExpectSameFrames(*main.CurrentSHP, *ts);
-    EXPECT_EQ(main.CurrentSHP->Format, TSHPFormat::TS);
+    EXPECT_EQ(main.OwnLayout(), TSHPFormat::TS);
     EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [pips-ts.shp] 4x4");
+}
+
+// Save As proposes the shown sprite's own name in its own folder, never the file of the sprite
+// saved before; replacing an existing file asks first.
+TEST_F(MainWindowTest, SaveAsProposesTheSpritesOwnNameAndAsksBeforeReplacing)
+{
+    QDir().mkpath(DataPath("first"));
+    QDir().mkpath(DataPath("second"));
+    const QString first = Native(DataPath("first/a.shp"));
+    const QString second = Native(DataPath("second/b.shp"));
+    PaintedSprite()->SaveToFile(first.toStdString());
+    PaintedSprite()->SaveToFile(second.toStdString());
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(first, std::nullopt));
+    TDialogScript one;
+    one.File(Native(DataPath("first/copy.shp"))).SaveWith(0);
+    one.Run([&main] { main.SaveAsButton->click(); });
+
+    ASSERT_TRUE(main.OpenSHPFile(second, std::nullopt));
+    const QByteArray original = ReadAll(second);
+    QString proposed;
+    TDialogScript keep;
+    keep.Dialog<QFileDialog>([&](QFileDialog& d) {
+            proposed = Native(d.selectedFiles().value(0));
+            AcceptFile(d, first);
+        })
+        .Message(QMessageBox::No)
+        .File("");
+    keep.Run([&main] { main.SaveAsButton->click(); });
+    EXPECT_EQ(proposed, second);
+    ASSERT_EQ(keep.Messages.size(), 1);
+    EXPECT_TRUE(keep.Messages[0].contains("already exists")) << keep.Messages[0].toStdString();
+
+    // Replacing confirmed: the Save Options dialog follows and the file is written.
+    ChangeShownSprite(main, 0, 0, 3);
+    TDialogScript replace;
+    replace.File(first).Message(QMessageBox::Yes).SaveWith(0);
+    replace.Run([&main] { main.SaveAsButton->click(); });
+    EXPECT_EQ(LoadBack(first)->GetFrame(0).Data[0], 3);
+    EXPECT_EQ(ReadAll(second), original);
+
+    // A sprite without a folder of its own is proposed by name in the folder last used.
+    Show(PaintedSprite());
+    TDialogScript fresh;
+    fresh.File("", &proposed);
+    fresh.Run([&main] { main.SaveAsButton->click(); });
+    EXPECT_EQ(proposed, Native(DataPath("first/unknown.shp")));
+}
+
+// "Change" in the Save Options dialog starts at the file named there and asks before it picks an
+// existing file.
+TEST_F(MainWindowTest, ChangeAsksBeforeReplacingAnExistingFile)
+{
+    const QString existing = Native(DataPath("taken.shp"));
+    PaintedSprite()->SaveToFile(existing.toStdString());
+    const QByteArray original = ReadAll(existing);
+    Show(PaintedSprite());
+    TFrmMain& main = Window();
+    QString startedAt;
+    QString title;
+    TDialogScript script;
+    script.File(Native(DataPath("new.shp")))
+        .Options([](TFrmSaveOptions& d) { QMetaObject::invokeMethod(d.Button1, &QPushButton::click, Qt::QueuedConnection); })
+        .Dialog<QFileDialog>([&](QFileDialog& d) {
+            startedAt = Native(d.selectedFiles().value(0));
+            title = d.windowTitle();
+            AcceptFile(d, existing);
+        })
+        .Message(QMessageBox::No)
+        .Dialog<QFileDialog>([](QFileDialog& d) { d.reject(); })
+        .Options([](TFrmSaveOptions& d) { d.PngBitBtn2->click(); });
+    script.Run([&main] { main.SaveAsButton->click(); });
+    EXPECT_EQ(startedAt, Native(DataPath("new.shp")));
+    EXPECT_EQ(title, "Save Sprite To");
+    EXPECT_EQ(main.SaveDialog->windowTitle(), "Save Sprite As");
+    EXPECT_EQ(ReadAll(existing), original);
 }
 
 // A real TS/RA2 sprite with line-encoded frames comes back with the same pixels.

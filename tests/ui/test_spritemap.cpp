@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <cstring>
 
@@ -33,6 +34,11 @@ struct TAnswers {
     bool FileDialogShown = false;
     bool ImportDialogShown = false;
     QString Message;
+    // The question about the unsaved changes of the sprite shown, answered with Discard.
+    QString Question;
+    // The question whether a file may be replaced, and its answer.
+    QString ReplaceQuestion;
+    QMessageBox::StandardButton Replace = QMessageBox::No;
 };
 
 // Runs action and answers every modal window it opens as answers says.
@@ -60,8 +66,16 @@ void Answer(TAnswers& answers, const std::function<void()>& action)
             else
                 dialog->CancelButton->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            answers.Message = box->text();
-            box->button(QMessageBox::Ok)->click();
+            if (QAbstractButton* discard = box->button(QMessageBox::Discard)) {
+                answers.Question = box->text();
+                discard->click();
+            } else if (box->button(QMessageBox::Yes)) {
+                answers.ReplaceQuestion = box->text();
+                box->button(answers.Replace)->click();
+            } else {
+                answers.Message = box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
         }
     });
     timer.start();
@@ -145,10 +159,27 @@ TEST_F(MainWindowTest, ExportWritesTheSpriteMapUnderTheSuffixedName)
                 ASSERT_EQ(map.Row(top + y)[left + x], expected) << "cell " << i << " at " << x << "," << y;
             }
     }
-    // The export leaves the sprite and the window as they were.
+    // The export leaves the sprite and the window as they were, and says where it wrote.
     EXPECT_EQ(main.CurrentSHP.get(), shown);
     EXPECT_EQ(main.CurrentSHP->Palette, palette);
     EXPECT_EQ(main.windowTitle(), " Vantrel v1.0.0.0 [unknown.shp*] 6x4");
+    EXPECT_EQ(main.statusBar()->currentMessage(),
+              QString("Sprite map written to \"%1\"").arg(QDir::toNativeSeparators(written)));
+    EXPECT_EQ(main.SavePictureDialog->windowTitle(), "Export Sprite Map");
+    EXPECT_TRUE(answers.ReplaceQuestion.isEmpty());
+
+    // Exporting again asks before the map is replaced.
+    const uint8_t before = main.CurrentSHP->GetPixelIndex(0, 1, 1);
+    SetPixel(*main.CurrentSHP, 0, 1, 1, 250);
+    TAnswers keep{DataPath("tank.bmp")};
+    Answer(keep, [&] { main.SpriteMap1->trigger(); });
+    EXPECT_TRUE(keep.ReplaceQuestion.contains("tank0006x0004-000005.bmp")) << keep.ReplaceQuestion.toStdString();
+    EXPECT_EQ(LoadBmp8(written.toStdString()).Row(1)[1], before);
+    TAnswers replace{DataPath("tank.bmp")};
+    replace.Replace = QMessageBox::Yes;
+    Answer(replace, [&] { main.SpriteMap1->trigger(); });
+    EXPECT_FALSE(replace.ReplaceQuestion.isEmpty());
+    EXPECT_EQ(LoadBmp8(written.toStdString()).Row(1)[1], 250);
 }
 
 TEST_F(MainWindowTest, ExportCancelledWritesNothing)

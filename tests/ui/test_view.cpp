@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -230,7 +231,7 @@ TEST_F(MainWindowTest, ZoomStaysWithinItsLevels)
     QTest::keyClick(&main, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(main.ZoomLevel, 0);
     // A new sprite starts at scale 4 again.
-    main.MakeTestSHP1->trigger();
+    AnswerQuestion(QMessageBox::Discard, [&] { main.MakeTestSHP1->trigger(); });
     EXPECT_EQ(main.ZoomLevel, 2);
     EXPECT_TRUE(main.ZoomOutButton->isEnabled());
 }
