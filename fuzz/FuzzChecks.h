@@ -255,8 +255,8 @@ inline void CheckWriteThenRead(TBytes data)
     } catch (const SHPError&) {
         return;
     }
-    // The writers' work does not change with size; large sprites would only slow the search.
-    constexpr uint64_t MaxCanvasBytes = 256 << 10;
+    // Canvases of up to 4 MiB: the TD encoders work on segments of about 1 MiB.
+    constexpr uint64_t MaxCanvasBytes = 4 << 20;
     if (sprite.Format == TSHPFormat::None ||
         uint64_t(sprite.Width) * uint64_t(sprite.Height) * uint64_t(sprite.FrameCount()) > MaxCanvasBytes)
         return;

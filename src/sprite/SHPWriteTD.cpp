@@ -1,18 +1,25 @@
 // The TD/RA1 layout writer and its two frame encoders: LCW (key frames) and XOR delta.
 //
-// Both encoders choose their commands by a shortest-path pass: it computes the cheapest command
-// sequence that reaches every position of the canvas (literal runs through a sliding-window
-// minimum, fills and skips from run lengths, LCW copies found through bounded hash-chain
-// searches, so LCW is close to but not always at the optimum), then the sequence is read back
-// from the end.
+// Both encoders choose their commands by a shortest-path pass over segments of about 1 MiB of
+// the canvas: it computes the cheapest command sequence that reaches every position (literal runs
+// through a sliding-window minimum; copies and fills as offers that reach a range of positions,
+// kept in a queue by cost; LCW matches found through bounded hash-chain searches), then reads the
+// sequence back from the end. Long runs, long matches and long unchanged stretches are passed
+// over whole, so LCW is close to but not always at the optimum.
+//
+// The writer estimates each delta frame against the previous frame and the latest key frames,
+// encodes the delta against the best of them, and encodes the LCW key frame only as far as it
+// can still be the smaller.
 #include "SHP.h"
 #include "SHPWriteShared.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <memory>
 
 namespace vantrel {
 
@@ -30,8 +37,10 @@ constexpr uint8_t FormatXORPrevious = 0x20;
 // from (a key frame for 0x40, a 0x40 frame for 0x20, with bit 3 set).
 constexpr uint8_t ReferenceTagXORKey = 0x80;
 constexpr uint8_t ReferenceTagXORPrevious = 0x48;
-// Delta frames are tried against this many of the latest key frames.
-constexpr size_t KeyCandidates = 8;
+// Delta frames are tried against this many of the latest key frames, fewer when the canvases
+// are so large that their copies would take more than KeyMemory bytes.
+constexpr size_t KeyCandidates = 64;
+constexpr size_t KeyMemory = size_t(64) << 20;
 
 constexpr uint32_t Unreached = std::numeric_limits<uint32_t>::max();
 
@@ -40,24 +49,22 @@ constexpr uint32_t Unreached = std::numeric_limits<uint32_t>::max();
 template <size_t Window>
 class TLiteralWindow {
 public:
-    void Reset()
-    {
-        Items.clear();
-        Front = 0;
-    }
+    void Reset() { Front = Back = 0; }
     void Push(size_t pos, uint32_t cost)
     {
         const int64_t value = int64_t(cost) - int64_t(pos);
-        while (Items.size() > Front && Items.back().Value >= value)
-            Items.pop_back();
-        Items.push_back({pos, value});
+        while (Back > Front && Items[Back - 1].Value >= value)
+            --Back;
+        if (Back == Items.size())
+            Items.resize(2 * Back + 64);
+        Items[Back++] = {pos, value};
     }
     // The best start for a literal run ending at j, or false when there is none in reach.
     bool Best(size_t j, size_t& start, uint32_t& cost)
     {
-        while (Front < Items.size() && Items[Front].Pos + Window < j)
+        while (Front < Back && Items[Front].Pos + Window < j)
             ++Front;
-        if (Front == Items.size())
+        if (Front == Back)
             return false;
         start = Items[Front].Pos;
         cost = uint32_t(Items[Front].Value + int64_t(j));
@@ -69,8 +76,8 @@ private:
         size_t Pos;
         int64_t Value;
     };
-    std::vector<TItem> Items; // a monotonic queue from Front on
-    size_t Front = 0;
+    std::vector<TItem> Items; // a monotonic queue from Front to Back
+    size_t Front = 0, Back = 0;
 };
 
 // One step of an optimal parse: the command that reaches a position from Length bytes before.
@@ -104,9 +111,73 @@ size_t MatchLength(const uint8_t* a, const uint8_t* b, size_t max)
 // ---------------------------------------------------------------------------------------------
 // LCW (format 80)
 
+// Offers of commands of one shortest length: the command of Kind that starts at Start reaches
+// every position from Start + the shortest length to End, where the parse costs Cost. Best
+// answers the cheapest offer that reaches a position, for positions asked in increasing order;
+// offers are added in order of Start and become usable after the shortest length (a monotonic
+// queue by cost, expired from the front).
+class TOffers {
+public:
+    struct TOffer {
+        size_t Start;
+        size_t End;
+        uint32_t Cost;
+        uint32_t Arg;
+        uint8_t Kind;
+    };
+    void Reset(size_t minLength)
+    {
+        WaitFront = WaitBack = Front = Back = 0;
+        MinLength = minLength;
+    }
+    void Add(const TOffer& offer)
+    {
+        // An offer that starts no sooner, costs no less and ends no later than the last adds nothing.
+        const TOffer* last = WaitBack > WaitFront ? &Waiting[(WaitBack - 1) % WaitCapacity]
+                             : Back > Front       ? &Queue[Back - 1]
+                                                  : nullptr;
+        if (last && last->Cost <= offer.Cost && last->End >= offer.End)
+            return;
+        Waiting[WaitBack++ % WaitCapacity] = offer;
+    }
+    const TOffer* Best(size_t j)
+    {
+        if (WaitFront == WaitBack && Front == Back)
+            return nullptr;
+        while (WaitFront < WaitBack && Waiting[WaitFront % WaitCapacity].Start + MinLength <= j)
+            Enqueue(Waiting[WaitFront++ % WaitCapacity]);
+        while (Front < Back && Queue[Front].End < j)
+            ++Front;
+        return Front < Back ? &Queue[Front] : nullptr;
+    }
+
+private:
+    // Offers wait at most their shortest length, one a position.
+    static constexpr size_t WaitCapacity = 128;
+
+    void Enqueue(const TOffer& offer)
+    {
+        if (offer.End < offer.Start + MinLength)
+            return;
+        // An offer that is at least as cheap and lasts as long replaces the ones before it; one
+        // that is no cheaper and ends no later than the last one adds nothing.
+        while (Back > Front && Queue[Back - 1].Cost >= offer.Cost && Queue[Back - 1].End <= offer.End)
+            --Back;
+        if (Back > Front && Queue[Back - 1].Cost <= offer.Cost && Queue[Back - 1].End >= offer.End)
+            return;
+        if (Back == Queue.size())
+            Queue.resize(2 * Back + 64);
+        Queue[Back++] = offer;
+    }
+    std::array<TOffer, WaitCapacity> Waiting;
+    std::vector<TOffer> Queue; // a queue by cost from Front to Back
+    size_t WaitFront = 0, WaitBack = 0, Front = 0, Back = 0, MinLength = 0;
+};
+
 class TLCWEncoder {
 public:
-    std::vector<uint8_t> Encode(std::span<const uint8_t> input);
+    // The encoding, or an empty vector as soon as it is certain to be longer than bound bytes.
+    std::vector<uint8_t> Encode(std::span<const uint8_t> input, size_t bound = std::numeric_limits<size_t>::max());
 
 private:
     enum : uint8_t { KindLiteral, KindRelative, KindAbsolute, KindFill };
@@ -122,13 +193,23 @@ private:
     static constexpr uint32_t CostLong = 5;
     static constexpr uint32_t CostFill = 4;
     // Search limits: chain candidates looked at per position, a match long enough to take
-    // without looking further (and without searching the positions it covers), and the run
-    // length beyond which a position inside a run is only filled.
-    static constexpr int MaxChain = 48;
-    static constexpr size_t NiceLength = 128;
+    // without looking further, and the run length beyond which a position inside a run is only
+    // filled (the parse jumps over such positions).
+    static constexpr int MaxChain = 16;
+    static constexpr size_t NiceLength = 64;
     static constexpr size_t RunOnly = 80;
+    // A match of at least TakeWhole bytes is taken without weighing the positions it covers but
+    // its last TakeWholeTail.
+    static constexpr size_t TakeWhole = 48;
+    static constexpr size_t TakeWholeTail = 8;
     static constexpr int MinHashBits = 10;
     static constexpr int MaxHashBits = 16;
+    // The parse works on segments of this many positions, so that its memory does not grow
+    // with the canvas; no command crosses a segment's end (a whole number of longest fills).
+    static constexpr size_t SegmentSize = 16 * MaxLong;
+    // The last positions kept in the hash chains beyond the first AbsoluteReach ones: relative
+    // copies reach no further back.
+    static constexpr size_t RecentWindow = 4096;
 
     struct TMatch {
         size_t Length = 0;
@@ -139,62 +220,79 @@ private:
     // bytes is keyed by its byte and its run length (only such a run matches it in full and
     // goes on), every other position by its first three bytes.
     struct TChains {
-        std::vector<int32_t> Head, AbsoluteHead;
+        std::vector<uint32_t> Head, AbsoluteHead;
     };
 
     void Prepare();
-    void Relax(size_t from, size_t length, uint32_t extra, uint8_t kind, uint32_t arg);
-    void FindMatches(size_t i, TMatch& relative, TMatch& absolute) const;
+    size_t RunAt(size_t i);
+    void FindMatches(size_t i, TMatch& relative, TMatch& absolute);
     void Insert(size_t i);
-    void RelaxCopies(size_t i, const TMatch& relative, const TMatch& absolute);
-    std::vector<uint8_t> Emit() const;
-    bool StartsRun(size_t i) const { return Run[i] >= MinCopy; }
-    uint32_t Key(size_t i) const
+    uint32_t& PreviousOf(size_t p) { return p < AbsoluteReach ? Previous[p] : Recent[p % RecentWindow]; }
+    // The chains hold positions of the current input as Base + 1 + position, so that the tables
+    // need no clearing between frames: a value not above Base is no position.
+    int64_t PositionOf(uint32_t stamp) const { return int64_t(stamp) - int64_t(Base) - 1; }
+    uint32_t StampOf(size_t p) const { return Base + 1 + uint32_t(p); }
+    bool ParseSegment(size_t begin, size_t end, size_t bound);
+    void EmitSegment(size_t begin, size_t end);
+    uint32_t Key(size_t i, size_t run) const
     {
         const uint8_t* p = In.data() + i;
-        const uint32_t v = StartsRun(i) ? uint32_t(p[0]) | Run[i] << 8 : uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        const uint32_t v = run >= MinCopy ? uint32_t(p[0]) | uint32_t(run) << 8
+                                          : uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
         return (v * 2654435761u) >> (32 - HashBits);
     }
 
     std::span<const uint8_t> In;
-    int HashBits = MinHashBits; // about the input size, so that small frames clear small tables
-    std::vector<uint32_t> Run; // equal bytes from each position on, at most MaxLong
-    std::vector<uint32_t> Cost;
+    std::vector<uint8_t> Out;
+    int HashBits = MinHashBits; // about the input size
+    size_t RunEnd = 0;          // where the run of equal bytes that holds the last position asked ends
+    std::vector<uint32_t> Cost; // of the segment's positions, from its start
     std::vector<TStep> Steps;
     TChains Plain, Runs;
-    std::vector<int32_t> Previous;
+    std::vector<uint32_t> Previous, Recent;
+    uint32_t Base = 0;
+    size_t LastSize = 0;
+    TMatch CarriedRelative, CarriedAbsolute; // the matches of the position before, one byte on
     TLiteralWindow<MaxLiteral> Literals;
+    TOffers Offers, LongOffers; // copies of up to MaxMediumCopy bytes and fills; longer copies
 };
 
 void TLCWEncoder::Prepare()
 {
     const size_t n = In.size();
-    Run.assign(n, 1);
-    for (size_t i = n - 1; i-- > 0;)
-        if (In[i] == In[i + 1])
-            Run[i] = std::min<uint32_t>(Run[i + 1] + 1, MaxLong);
-    Cost.assign(n + 1, Unreached);
-    Steps.assign(n + 1, TStep{});
-    HashBits = std::clamp(int(std::bit_width(n)), MinHashBits, MaxHashBits);
-    for (TChains* chains : {&Plain, &Runs}) {
-        chains->Head.assign(size_t(1) << HashBits, -1);
-        chains->AbsoluteHead.assign(size_t(1) << HashBits, -1);
+    const int bits = std::clamp(int(std::bit_width(n)), MinHashBits, MaxHashBits);
+    const uint64_t next = uint64_t(Base) + LastSize + 1;
+    if (bits != HashBits || Plain.Head.empty() || next + n + 1 > std::numeric_limits<uint32_t>::max()) {
+        HashBits = bits;
+        for (TChains* chains : {&Plain, &Runs}) {
+            chains->Head.assign(size_t(1) << HashBits, 0);
+            chains->AbsoluteHead.assign(size_t(1) << HashBits, 0);
+        }
+        Base = 0;
+    } else {
+        Base = uint32_t(next);
     }
-    Previous.assign(n, -1);
-    Literals.Reset();
-    Cost[0] = 0;
+    LastSize = n;
+    if (Previous.size() < std::min(n, AbsoluteReach))
+        Previous.resize(std::min(n, AbsoluteReach));
+    if (n > AbsoluteReach)
+        Recent.resize(RecentWindow);
+    RunEnd = 0;
+    Out.clear();
 }
 
-void TLCWEncoder::Relax(size_t from, size_t length, uint32_t extra, uint8_t kind, uint32_t arg)
+// Equal bytes from position i on, at most MaxLong.
+size_t TLCWEncoder::RunAt(size_t i)
 {
-    const uint32_t c = Cost[from] + extra;
-    if (c < Cost[from + length]) {
-        Cost[from + length] = c;
-        Steps[from + length] = {uint32_t(length), arg, kind};
+    if (i >= RunEnd) {
+        RunEnd = i + 1;
+        while (RunEnd < In.size() && In[RunEnd] == In[i])
+            ++RunEnd;
     }
+    return std::min(RunEnd - i, MaxLong);
 }
 
-void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute) const
+void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute)
 {
     const uint8_t* cur = In.data() + i;
     const size_t maxAbsolute = std::min(MaxLong, In.size() - i);
@@ -215,14 +313,26 @@ void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute) cons
         if (isAbsolute && length > absolute.Length)
             absolute = {length, uint32_t(p)};
     };
+    // The matches of the position before go on one byte shorter.
+    if (CarriedRelative.Length > MinCopy) {
+        const size_t p = i - CarriedRelative.Arg;
+        const size_t length = CarriedRelative.Length == MaxRelativeCopy ? MatchLength(In.data() + p, cur, maxRelative)
+                                                                       : CarriedRelative.Length - 1;
+        relative = {length, CarriedRelative.Arg};
+    }
+    if (CarriedAbsolute.Length > MinCopy && CarriedAbsolute.Arg + 1 < AbsoluteReach)
+        absolute = {CarriedAbsolute.Length - 1, CarriedAbsolute.Arg + 1};
     auto enough = [&] { return absolute.Length >= std::min(NiceLength, maxAbsolute); };
-    const bool run = StartsRun(i);
-    if (run && i > 0 && In[i - 1] == In[i])
+    if (enough())
+        return; // inside a long match: no search
+
+    const size_t run = RunAt(i);
+    if (run >= MinCopy && i > 0 && In[i - 1] == In[i])
         consider(i - 1); // the run repeats its own byte
-    const TChains& chains = run ? Runs : Plain;
-    const uint32_t key = Key(i);
+    const TChains& chains = run >= MinCopy ? Runs : Plain;
+    const uint32_t key = Key(i, run);
     int depth = MaxChain;
-    for (int32_t p = chains.Head[key]; p >= 0 && depth-- > 0; p = Previous[size_t(p)]) {
+    for (int64_t p = PositionOf(chains.Head[key]); p >= 0 && depth-- > 0; p = PositionOf(PreviousOf(size_t(p)))) {
         if (i - size_t(p) > MaxRelativeDistance && size_t(p) >= AbsoluteReach)
             break;
         consider(size_t(p));
@@ -232,112 +342,157 @@ void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute) cons
     if (i <= AbsoluteReach)
         return;
     depth = MaxChain;
-    for (int32_t p = chains.AbsoluteHead[key]; p >= 0 && depth-- > 0 && !enough(); p = Previous[size_t(p)])
+    for (int64_t p = PositionOf(chains.AbsoluteHead[key]); p >= 0 && depth-- > 0 && !enough(); p = PositionOf(Previous[size_t(p)]))
         consider(size_t(p));
 }
 
 void TLCWEncoder::Insert(size_t i)
 {
-    if (StartsRun(i) && Run[i] > RunOnly)
+    const size_t run = RunAt(i);
+    if (run > RunOnly)
         return; // no position that is searched starts a run this long
-    TChains& chains = StartsRun(i) ? Runs : Plain;
-    const uint32_t key = Key(i);
-    Previous[i] = chains.Head[key];
-    chains.Head[key] = int32_t(i);
+    TChains& chains = run >= MinCopy ? Runs : Plain;
+    const uint32_t key = Key(i, run);
+    PreviousOf(i) = chains.Head[key];
+    chains.Head[key] = StampOf(i);
     if (i < AbsoluteReach)
-        chains.AbsoluteHead[key] = int32_t(i);
+        chains.AbsoluteHead[key] = StampOf(i);
 }
 
-void TLCWEncoder::RelaxCopies(size_t i, const TMatch& relative, const TMatch& absolute)
+// The cheapest parse of positions begin to end (the costs from begin); false as soon as the
+// encoding is certain to be longer than bound.
+bool TLCWEncoder::ParseSegment(size_t begin, size_t end, size_t bound)
 {
-    for (size_t len = MinCopy; len <= relative.Length; ++len)
-        Relax(i, len, CostRelative, KindRelative, relative.Arg);
-    const size_t mediumEnd = std::min(MaxMediumCopy, absolute.Length);
-    for (size_t len = std::max(MinCopy, relative.Length + 1); len <= mediumEnd; ++len)
-        Relax(i, len, CostMedium, KindAbsolute, absolute.Arg);
-    if (absolute.Length > MaxMediumCopy)
-        Relax(i, absolute.Length, CostLong, KindAbsolute, absolute.Arg);
-}
-
-std::vector<uint8_t> TLCWEncoder::Encode(std::span<const uint8_t> input)
-{
-    In = input;
-    if (In.empty())
-        return {0x80};
-    Prepare();
-    const size_t n = In.size();
-    size_t searchFrom = 0; // positions covered by a long match are not searched
-    for (size_t i = 0; i < n; ++i) {
+    const size_t n = end - begin;
+    Cost.assign(n + 1, Unreached);
+    Steps.resize(n + 1);
+    Cost[0] = 0;
+    Literals.Reset();
+    Offers.Reset(MinCopy); // a fill of 2 bytes costs more than their literal
+    LongOffers.Reset(MaxMediumCopy + 1);
+    CarriedRelative = CarriedAbsolute = {};
+    for (size_t j = 0; j <= n; ++j) {
+        const size_t i = begin + j;
+        auto take = [&](const TOffers::TOffer* offer) {
+            if (offer && offer->Cost < Cost[j]) {
+                Cost[j] = offer->Cost;
+                Steps[j] = {uint32_t(i - offer->Start), offer->Arg, offer->Kind};
+            }
+        };
+        take(Offers.Best(i));
+        take(LongOffers.Best(i));
         size_t start;
         uint32_t c;
-        if (i > 0 && Literals.Best(i, start, c) && c + 1 < Cost[i]) {
-            Cost[i] = c + 1;
-            Steps[i] = {uint32_t(i - start), 0, KindLiteral};
+        if (j > 0 && Literals.Best(j, start, c) && c + 1 < Cost[j]) {
+            Cost[j] = c + 1;
+            Steps[j] = {uint32_t(j - start), 0, KindLiteral};
         }
-        Literals.Push(i, Cost[i]);
-        if (Run[i] >= 2)
-            Relax(i, Run[i], CostFill, KindFill, In[i]);
-        if (i + MinCopy > n)
+        // The whole encoding costs at least what any of its prefixes costs, less one byte, plus the
+        // end command.
+        if (Out.size() + Cost[j] > bound)
+            return false;
+        if (j == n)
+            break;
+        Literals.Push(j, Cost[j]);
+        const size_t run = RunAt(i);
+        if (i + MinCopy > In.size()) {
+            CarriedRelative = CarriedAbsolute = {};
             continue;
-        if (i >= searchFrom && Run[i] <= RunOnly) {
-            TMatch relative, absolute;
-            FindMatches(i, relative, absolute);
-            RelaxCopies(i, relative, absolute);
-            if (absolute.Length >= NiceLength)
-                searchFrom = i + absolute.Length;
         }
+        if (run > RunOnly + MaxMediumCopy) {
+            // Inside a long run only the fill goes on: go to where the run's last RunOnly
+            // positions begin, with no literal reaching over the jump.
+            const size_t to = std::min(i + run - RunOnly, end);
+            Offers.Add({i, std::min(i + run, end), Cost[j] + CostFill, In[i], KindFill});
+            Literals.Reset();
+            CarriedRelative = CarriedAbsolute = {};
+            j = to - begin - 1;
+            continue;
+        }
+        TMatch relative, absolute;
+        if (run <= RunOnly)
+            FindMatches(i, relative, absolute);
+        // In order of cost, so that each adds only what the cheaper ones do not reach.
+        if (relative.Length >= MinCopy)
+            Offers.Add({i, std::min(i + relative.Length, end), Cost[j] + CostRelative, relative.Arg, KindRelative});
+        if (absolute.Length >= MinCopy)
+            Offers.Add({i, std::min(i + std::min(absolute.Length, MaxMediumCopy), end), Cost[j] + CostMedium,
+                        absolute.Arg, KindAbsolute});
+        if (run >= MinCopy)
+            Offers.Add({i, std::min(i + run, end), Cost[j] + CostFill, In[i], KindFill});
+        if (absolute.Length > MaxMediumCopy)
+            LongOffers.Add({i, std::min(i + absolute.Length, end), Cost[j] + CostLong, absolute.Arg, KindAbsolute});
+        CarriedRelative = relative;
+        CarriedAbsolute = absolute;
         Insert(i);
+        if (absolute.Length >= TakeWhole) {
+            // A match this long is taken as it is: the positions it covers, but the last few,
+            // are only entered in the chains.
+            const size_t to = std::min(i + absolute.Length - TakeWholeTail, end);
+            for (size_t k = i + 1; k < to && k + MinCopy <= In.size(); ++k)
+                Insert(k);
+            Literals.Reset();
+            CarriedRelative = {};
+            CarriedAbsolute = {absolute.Length - (to - i) + 1, uint32_t(absolute.Arg + (to - i) - 1)};
+            j = to - begin - 1;
+        }
     }
-    size_t start;
-    uint32_t c;
-    if (Literals.Best(n, start, c) && c + 1 < Cost[n]) {
-        Cost[n] = c + 1;
-        Steps[n] = {uint32_t(n - start), 0, KindLiteral};
-    }
-    return Emit();
+    return true;
 }
 
-std::vector<uint8_t> TLCWEncoder::Emit() const
+void TLCWEncoder::EmitSegment(size_t begin, size_t end)
 {
     std::vector<size_t> ends;
-    for (size_t j = In.size(); j > 0; j -= Steps[j].Length)
+    for (size_t j = end - begin; j > 0; j -= Steps[j].Length)
         ends.push_back(j);
-    std::vector<uint8_t> out;
-    out.reserve(Cost[In.size()] + 1);
     for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
         const TStep& s = Steps[*it];
-        const size_t from = *it - s.Length;
+        const size_t to = begin + *it, from = to - s.Length;
         uint8_t word[2];
         switch (s.Kind) {
         case KindLiteral:
-            out.push_back(uint8_t(0x80 | s.Length));
-            out.insert(out.end(), In.begin() + std::ptrdiff_t(from), In.begin() + std::ptrdiff_t(*it));
+            Out.push_back(uint8_t(0x80 | s.Length));
+            Out.insert(Out.end(), In.begin() + std::ptrdiff_t(from), In.begin() + std::ptrdiff_t(to));
             break;
         case KindRelative:
-            out.push_back(uint8_t((s.Length - MinCopy) << 4 | s.Arg >> 8));
-            out.push_back(uint8_t(s.Arg));
+            Out.push_back(uint8_t((s.Length - MinCopy) << 4 | s.Arg >> 8));
+            Out.push_back(uint8_t(s.Arg));
             break;
         case KindAbsolute:
             if (s.Length <= MaxMediumCopy) {
-                out.push_back(uint8_t(0xC0 + (s.Length - MinCopy)));
+                Out.push_back(uint8_t(0xC0 + (s.Length - MinCopy)));
             } else {
-                out.push_back(0xFF);
+                Out.push_back(0xFF);
                 Put16(word, s.Length);
-                out.insert(out.end(), word, word + 2);
+                Out.insert(Out.end(), word, word + 2);
             }
             Put16(word, s.Arg);
-            out.insert(out.end(), word, word + 2);
+            Out.insert(Out.end(), word, word + 2);
             break;
         case KindFill:
-            out.push_back(0xFE);
+            Out.push_back(0xFE);
             Put16(word, s.Length);
-            out.insert(out.end(), word, word + 2);
-            out.push_back(uint8_t(s.Arg));
+            Out.insert(Out.end(), word, word + 2);
+            Out.push_back(uint8_t(s.Arg));
             break;
         }
     }
-    out.push_back(0x80);
-    return out;
+}
+
+std::vector<uint8_t> TLCWEncoder::Encode(std::span<const uint8_t> input, size_t bound)
+{
+    In = input;
+    Prepare();
+    for (size_t begin = 0; begin < In.size(); begin += SegmentSize) {
+        const size_t end = std::min(In.size(), begin + SegmentSize);
+        if (!ParseSegment(begin, end, bound))
+            return {};
+        EmitSegment(begin, end);
+    }
+    Out.push_back(0x80);
+    if (Out.size() > bound)
+        return {};
+    return std::move(Out);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -348,18 +503,28 @@ public:
     std::vector<uint8_t> Encode(std::span<const uint8_t> input, const uint8_t* reference);
 
 private:
-    enum : uint8_t { KindSkipShort, KindSkipLong, KindFillShort, KindFillLong, KindLiteralShort, KindLiteralLong };
+    enum : uint8_t { KindSkipShort, KindSkipLong, KindFillShort, KindFillLong, KindLiteralShort, KindLiteralLong, KindSkips };
     static constexpr size_t MaxShort = 127;
     static constexpr size_t MaxSkipLong = 0x7FFF;
     static constexpr size_t MaxFillShort = 255;
     static constexpr size_t MaxLong = 0x3FFF; // long fills and literals
+    // Unchanged runs this long are skipped whole: no literal gains by reaching into them.
+    static constexpr size_t SkipWhole = 16;
+    // The parse works on segments of this many positions, so that its memory does not grow with
+    // the canvas; no command crosses a segment's end.
+    static constexpr size_t SegmentSize = size_t(1) << 20;
 
+    static uint32_t SkipsCost(size_t length) { return length <= MaxShort ? 1 : std::min<uint32_t>(3, uint32_t((length + MaxShort - 1) / MaxShort)); }
     void Relax(size_t from, size_t length, uint32_t extra, uint8_t kind);
     void TakeLiterals(size_t j);
-    std::vector<uint8_t> Emit(size_t end) const;
+    void ParseSegment(size_t begin, size_t end);
+    void EmitSegment(size_t n);
 
-    std::vector<uint8_t> Delta;
-    std::vector<uint32_t> Equal; // equal delta bytes from each position on
+    std::span<const uint8_t> In;
+    const uint8_t* Reference = nullptr;
+    std::vector<uint8_t> Out;
+    std::vector<uint8_t> Delta;  // of the segment
+    std::vector<uint32_t> Equal; // equal delta bytes from each position of the segment on
     std::vector<uint32_t> Cost;
     std::vector<TStep> Steps;
     TLiteralWindow<MaxShort> ShortLiterals;
@@ -389,29 +554,35 @@ void TXOREncoder::TakeLiterals(size_t j)
     }
 }
 
-std::vector<uint8_t> TXOREncoder::Encode(std::span<const uint8_t> input, const uint8_t* reference)
+void TXOREncoder::ParseSegment(size_t begin, size_t end)
 {
-    size_t end = input.size();
-    while (end > 0 && input[end - 1] == 0 && reference[end - 1] == 0)
-        --end;
-    Delta.resize(end);
-    for (size_t k = 0; k < end; ++k)
-        Delta[k] = input[k] ^ reference[k];
-    Equal.assign(end, 1);
-    for (size_t k = end; k-- > 1;)
-        if (Delta[k - 1] == Delta[k])
-            Equal[k - 1] = std::min<uint32_t>(Equal[k] + 1, MaxSkipLong);
-    Cost.assign(end + 1, Unreached);
-    Steps.assign(end + 1, TStep{});
+    const size_t n = end - begin;
+    Delta.resize(n);
+    for (size_t k = 0; k < n; ++k)
+        Delta[k] = In[begin + k] ^ Reference[begin + k];
+    Equal.resize(n);
+    if (n > 0)
+        Equal[n - 1] = 1;
+    for (size_t k = n - 1; k-- > 0;)
+        Equal[k] = Delta[k] == Delta[k + 1] ? std::min<uint32_t>(Equal[k + 1] + 1, MaxSkipLong) : 1;
+    Cost.assign(n + 1, Unreached);
+    Steps.resize(n + 1);
     ShortLiterals.Reset();
     LongLiterals.Reset();
     Cost[0] = 0;
-    for (size_t k = 0; k < end; ++k) {
+    for (size_t k = 0; k < n; ++k) {
         if (k > 0)
             TakeLiterals(k);
+        const size_t run = Equal[k];
+        if (Delta[k] == 0 && run >= SkipWhole) {
+            Relax(k, run, SkipsCost(run), KindSkips);
+            ShortLiterals.Reset();
+            LongLiterals.Reset();
+            k += run - 1;
+            continue;
+        }
         ShortLiterals.Push(k, Cost[k]);
         LongLiterals.Push(k, Cost[k]);
-        const size_t run = Equal[k];
         if (Delta[k] == 0) {
             Relax(k, std::min(run, MaxShort), 1, KindSkipShort);
             if (run > MaxShort)
@@ -422,57 +593,116 @@ std::vector<uint8_t> TXOREncoder::Encode(std::span<const uint8_t> input, const u
                 Relax(k, std::min(run, MaxLong), 4, KindFillLong);
         }
     }
-    if (end > 0)
-        TakeLiterals(end);
-    return Emit(end);
+    if (n > 0)
+        TakeLiterals(n);
 }
 
-std::vector<uint8_t> TXOREncoder::Emit(size_t end) const
+void TXOREncoder::EmitSegment(size_t n)
 {
     std::vector<size_t> ends;
-    for (size_t j = end; j > 0; j -= Steps[j].Length)
+    for (size_t j = n; j > 0; j -= Steps[j].Length)
         ends.push_back(j);
-    std::vector<uint8_t> out;
-    out.reserve(Cost[end] + 3);
-    auto word = [&out](uint32_t w) {
-        out.push_back(uint8_t(w));
-        out.push_back(uint8_t(w >> 8));
+    auto word = [this](uint32_t w) {
+        Out.push_back(uint8_t(w));
+        Out.push_back(uint8_t(w >> 8));
     };
     for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
         const TStep& s = Steps[*it];
         const size_t from = *it - s.Length;
         switch (s.Kind) {
+        case KindSkips:
+            if (s.Length > 2 * MaxShort) {
+                Out.push_back(0x80);
+                word(s.Length);
+            } else if (s.Length > MaxShort) {
+                Out.push_back(uint8_t(0x80 | MaxShort));
+                Out.push_back(uint8_t(0x80 | (s.Length - MaxShort)));
+            } else {
+                Out.push_back(uint8_t(0x80 | s.Length));
+            }
+            break;
         case KindSkipShort:
-            out.push_back(uint8_t(0x80 | s.Length));
+            Out.push_back(uint8_t(0x80 | s.Length));
             break;
         case KindSkipLong:
-            out.push_back(0x80);
+            Out.push_back(0x80);
             word(s.Length);
             break;
         case KindFillShort:
-            out.push_back(0x00);
-            out.push_back(uint8_t(s.Length));
-            out.push_back(uint8_t(s.Arg));
+            Out.push_back(0x00);
+            Out.push_back(uint8_t(s.Length));
+            Out.push_back(uint8_t(s.Arg));
             break;
         case KindFillLong:
-            out.push_back(0x80);
+            Out.push_back(0x80);
             word(0xC000 | s.Length);
-            out.push_back(uint8_t(s.Arg));
+            Out.push_back(uint8_t(s.Arg));
             break;
         case KindLiteralShort:
-            out.push_back(uint8_t(s.Length));
-            out.insert(out.end(), Delta.begin() + std::ptrdiff_t(from), Delta.begin() + std::ptrdiff_t(*it));
+            Out.push_back(uint8_t(s.Length));
+            Out.insert(Out.end(), Delta.begin() + std::ptrdiff_t(from), Delta.begin() + std::ptrdiff_t(*it));
             break;
         case KindLiteralLong:
-            out.push_back(0x80);
+            Out.push_back(0x80);
             word(0x8000 | s.Length);
-            out.insert(out.end(), Delta.begin() + std::ptrdiff_t(from), Delta.begin() + std::ptrdiff_t(*it));
+            Out.insert(Out.end(), Delta.begin() + std::ptrdiff_t(from), Delta.begin() + std::ptrdiff_t(*it));
             break;
         }
     }
-    out.push_back(0x80);
-    word(0);
-    return out;
+}
+
+size_t DeltaEnd(std::span<const uint8_t> input, const uint8_t* reference);
+
+std::vector<uint8_t> TXOREncoder::Encode(std::span<const uint8_t> input, const uint8_t* reference)
+{
+    In = input;
+    Reference = reference;
+    Out.clear();
+    const size_t end = DeltaEnd(input, reference);
+    for (size_t begin = 0; begin < end; begin += SegmentSize) {
+        const size_t stop = std::min(end, begin + SegmentSize);
+        ParseSegment(begin, stop);
+        EmitSegment(stop - begin);
+    }
+    Out.push_back(0x80);
+    Out.push_back(0);
+    Out.push_back(0);
+    return std::move(Out);
+}
+
+// The first position from k on (below end) where a and b differ, or end; eight bytes at a time.
+size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t k, size_t end)
+{
+    for (; k + 8 <= end; k += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + k, 8);
+        std::memcpy(&y, b + k, 8);
+        if (x != y) {
+            if constexpr (std::endian::native == std::endian::little)
+                return k + size_t(std::countr_zero(x ^ y) / 8);
+            else
+                break;
+        }
+    }
+    while (k < end && a[k] == b[k])
+        ++k;
+    return k;
+}
+
+// The length of input and reference up to the last position where either is not 0.
+size_t DeltaEnd(std::span<const uint8_t> input, const uint8_t* reference)
+{
+    size_t end = input.size();
+    for (; end >= 8; end -= 8) {
+        uint64_t x, y;
+        std::memcpy(&x, input.data() + end - 8, 8);
+        std::memcpy(&y, reference + end - 8, 8);
+        if ((x | y) != 0)
+            break;
+    }
+    while (end > 0 && input[end - 1] == 0 && reference[end - 1] == 0)
+        --end;
+    return end;
 }
 
 // The size of a simple greedy XOR delta of input against reference (skips, fills of 4 or more
@@ -480,9 +710,7 @@ std::vector<uint8_t> TXOREncoder::Emit(size_t end) const
 // the size reaches bound.
 size_t EstimateXORSize(std::span<const uint8_t> input, const uint8_t* reference, size_t bound)
 {
-    size_t end = input.size();
-    while (end > 0 && input[end - 1] == 0 && reference[end - 1] == 0)
-        --end;
+    const size_t end = DeltaEnd(input, reference);
     size_t size = 3; // the end command
     size_t literals = 0;
     auto flush = [&] {
@@ -493,8 +721,11 @@ size_t EstimateXORSize(std::span<const uint8_t> input, const uint8_t* reference,
     while (k < end && size + literals < bound) {
         const uint8_t d = input[k] ^ reference[k];
         size_t run = 1;
-        while (k + run < end && uint8_t(input[k + run] ^ reference[k + run]) == d)
-            ++run;
+        if (d == 0)
+            run = FirstDifference(input.data(), reference, k, end) - k;
+        else
+            while (k + run < end && uint8_t(input[k + run] ^ reference[k + run]) == d)
+                ++run;
         if (d != 0 && run < 4) {
             literals += run;
         } else if (d == 0 && run == 1 && literals > 0 && k + 1 < end) {
@@ -512,12 +743,44 @@ size_t EstimateXORSize(std::span<const uint8_t> input, const uint8_t* reference,
 // ---------------------------------------------------------------------------------------------
 // The layout
 
-// A frame as the whole canvas: its Data when its rectangle covers the canvas, otherwise its
-// rectangle copied onto a zero canvas (a frame without Data is all index 0).
+bool AllZero(const uint8_t* p, size_t n)
+{
+    uint64_t any = 0;
+    size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + k, 8);
+        any |= w;
+    }
+    for (; k < n; ++k)
+        any |= p[k];
+    return any == 0;
+}
+
+// Whether a frame's canvas holds only index 0 outside its rectangle.
+bool ZeroOutsideRectangle(const TSHP& s, const TSHPFrame& frame)
+{
+    const size_t width = size_t(s.Width);
+    const uint8_t* d = frame.Data.get();
+    if (frame.CX == 0 || frame.CY == 0)
+        return AllZero(d, width * size_t(s.Height));
+    if (!AllZero(d, width * frame.Y))
+        return false;
+    for (size_t r = frame.Y; r < size_t(frame.Y) + frame.CY; ++r)
+        if (!AllZero(d + r * width, frame.X) || !AllZero(d + r * width + frame.X + frame.CX, width - frame.X - frame.CX))
+            return false;
+    const size_t below = size_t(frame.Y) + frame.CY;
+    return AllZero(d + below * width, width * (size_t(s.Height) - below));
+}
+
+// A frame as the whole canvas: its Data when that holds nothing outside its rectangle (so it is
+// in most sprites), otherwise its rectangle copied onto a zero canvas (a frame without Data is all
+// index 0). Pictures share their copies.
 struct TPicture {
     int Frame = -1;
     const uint8_t* Pixels = nullptr;
-    std::vector<uint8_t> Own;
+    std::shared_ptr<const std::vector<uint8_t>> Own;
+    size_t Encoded = 0; // bytes of its LCW encoding, for a key frame
 };
 
 TPicture FramePicture(const TSHP& s, int f)
@@ -525,17 +788,18 @@ TPicture FramePicture(const TSHP& s, int f)
     const TSHPFrame& frame = s.Frames[size_t(f)];
     TPicture picture;
     picture.Frame = f;
-    if (frame.Data && frame.X == 0 && frame.Y == 0 && frame.CX == s.Width && frame.CY == s.Height) {
+    if (frame.Data && ZeroOutsideRectangle(s, frame)) {
         picture.Pixels = frame.Data.get();
         return picture;
     }
-    picture.Own.assign(size_t(s.Width) * size_t(s.Height), 0);
+    auto own = std::make_shared<std::vector<uint8_t>>(size_t(s.Width) * size_t(s.Height), 0);
     if (frame.Data && frame.CX > 0)
         for (int r = 0; r < frame.CY; ++r) {
             const size_t at = size_t(frame.Y + r) * size_t(s.Width) + frame.X;
-            std::memcpy(picture.Own.data() + at, frame.Data.get() + at, frame.CX);
+            std::memcpy(own->data() + at, frame.Data.get() + at, frame.CX);
         }
-    picture.Pixels = picture.Own.data();
+    picture.Pixels = own->data();
+    picture.Own = std::move(own);
     return picture;
 }
 
@@ -563,6 +827,7 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
     const int interval = std::max(1, s.TDKeyFrameInterval);
     const size_t tableEnd = TDFileHeaderSize + TDEntrySize * (size_t(count) + 2);
 
+    const size_t keyLimit = std::clamp<size_t>(KeyMemory / std::max<size_t>(canvasSize, 1), 1, KeyCandidates);
     TLCWEncoder lcw;
     TXOREncoder xorEncoder;
     std::vector<TEntry> entries(static_cast<size_t>(count));
@@ -575,36 +840,41 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
         TPicture picture = FramePicture(s, f);
         const std::span<const uint8_t> pixels(picture.Pixels, canvasSize);
         TEntry& entry = entries[size_t(f)];
-        std::vector<uint8_t> best = lcw.Encode(pixels);
+        std::vector<uint8_t> best;
         if (f > 0 && f - keys.back().Frame < interval) {
-            // Estimate every candidate reference cheaply and encode only the most promising one.
+            // Estimate every candidate reference cheaply and encode the delta against the most
+            // promising one; the key frame is encoded only as far as it can still be smaller.
             size_t estimate = std::numeric_limits<size_t>::max();
             const uint8_t* reference = nullptr;
-            for (const TPicture& key : keys) {
-                const size_t e = EstimateXORSize(pixels, key.Pixels, estimate);
-                if (e < estimate) {
-                    estimate = e;
-                    reference = key.Pixels;
-                    entry.Format = FormatXORKey;
-                    entry.Reference = uint32_t(key.Frame);
-                }
-            }
+            size_t keyEncoded = keys.back().Encoded;
+            // The likeliest references first, so that the others' estimates stop early.
             if (f - 1 != keys.back().Frame) {
-                const size_t e = EstimateXORSize(pixels, previous.Pixels, estimate);
+                estimate = EstimateXORSize(pixels, previous.Pixels, estimate);
+                reference = previous.Pixels;
+                entry.Format = FormatXORPrevious;
+                entry.Reference = uint32_t(chainStart);
+            }
+            for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+                const size_t e = EstimateXORSize(pixels, key->Pixels, estimate);
                 if (e < estimate) {
                     estimate = e;
-                    reference = previous.Pixels;
-                    entry.Format = FormatXORPrevious;
-                    entry.Reference = uint32_t(chainStart);
+                    reference = key->Pixels;
+                    keyEncoded = key->Encoded;
+                    entry.Format = FormatXORKey;
+                    entry.Reference = uint32_t(key->Frame);
                 }
             }
-            std::vector<uint8_t> delta;
-            if (estimate <= best.size() + best.size() / 8)
-                delta = xorEncoder.Encode(pixels, reference);
-            if (!delta.empty() && delta.size() < best.size())
-                best = std::move(delta);
-            else
+            best = xorEncoder.Encode(pixels, reference);
+            // A delta well below the reference's own key frame is not beaten by a key frame.
+            std::vector<uint8_t> key;
+            if (10 * best.size() >= 7 * keyEncoded)
+                key = lcw.Encode(pixels, best.size());
+            if (!key.empty()) {
+                best = std::move(key);
                 entry = TEntry{};
+            }
+        } else {
+            best = lcw.Encode(pixels);
         }
         entry.Offset = uint32_t(data.size());
         if (tableEnd + data.size() + best.size() >= TDFileSizeLimit)
@@ -614,11 +884,10 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
         if (entry.Format == FormatXORKey)
             chainStart = f;
         if (entry.Format == FormatLCW) {
-            if (keys.size() == KeyCandidates)
+            if (keys.size() >= keyLimit)
                 keys.pop_front();
-            keys.push_back(TPicture{f, picture.Pixels, picture.Own});
-            if (!keys.back().Own.empty())
-                keys.back().Pixels = keys.back().Own.data();
+            keys.push_back(picture);
+            keys.back().Encoded = best.size();
         }
         previous = std::move(picture);
     }

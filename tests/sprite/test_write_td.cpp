@@ -1,3 +1,4 @@
+#include "../../fuzz/ReferenceTD.h"
 #include "write_support.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,11 @@ namespace {
 void ExpectLCWRoundTrip(const Bytes& input, const char* what)
 {
     const Bytes encoded = TSHP::EncodeFormat80(input);
-    Bytes decoded(input.size(), 0xEE);
+    Bytes decoded(input.size(), 0xEE), plain(input.size(), 0xEE);
     EXPECT_EQ(TSHP::DecodeFormat80(encoded, decoded), input.size()) << what;
     EXPECT_EQ(decoded, input) << what;
+    EXPECT_EQ(fuzz::ReferenceLCW(encoded, plain), input.size()) << what;
+    EXPECT_EQ(plain, input) << what << ", byte-at-a-time decoder";
     EXPECT_EQ(encoded.back(), 0x80) << what;
 }
 
@@ -26,6 +29,9 @@ void ExpectXORRoundTrip(const Bytes& input, const Bytes& reference, const char* 
         TSHP::DecodeFormat40(encoded, reference.data(), decoded);
         EXPECT_EQ(decoded, input) << what << (rest ? ", rest from the reference" : ", rest 0");
     }
+    Bytes plain(input.size(), 0);
+    fuzz::ReferenceXOR(encoded, reference, plain);
+    EXPECT_EQ(plain, input) << what << ", byte-at-a-time decoder";
     EXPECT_EQ(Bytes(encoded.end() - 3, encoded.end()), (Bytes{0x80, 0, 0})) << what;
 }
 
@@ -222,4 +228,63 @@ TEST(WriteTD, RefusesWhatTheLayoutCannotHold)
     } catch (const SHPError& e) {
         EXPECT_NE(std::string(e.what()).find("16 MiB"), std::string::npos) << e.what();
     }
+}
+
+// Canvases of several of the encoders' segments (about 1 MiB each), with runs of every length up
+// to 300 and beyond 65535, stretches repeated at the copies' reach, and deltas of every run
+// length: both decoders give the canvas back.
+TEST(TDEncoders, LargeCanvasesAndEveryRunLength)
+{
+    if (Sanitized)
+        GTEST_SKIP() << "megabytes through the encoders";
+    std::mt19937 rng(21);
+    Bytes canvas;
+    for (size_t run = 1; run <= 300; ++run) {
+        canvas.insert(canvas.end(), run, uint8_t(1 + run % 7));
+        canvas.push_back(uint8_t(rng()));
+    }
+    canvas.insert(canvas.end(), 200000, 0);
+    Bytes stretch(5000);
+    for (uint8_t& b : stretch)
+        b = uint8_t(rng() % 4);
+    for (size_t at : {size_t(60000), size_t(65530), size_t(1048000), size_t(2200000)}) {
+        canvas.resize(std::max(canvas.size(), at), 0);
+        canvas.insert(canvas.begin() + std::ptrdiff_t(at), stretch.begin(), stretch.end());
+        canvas.insert(canvas.begin() + std::ptrdiff_t(at + 5000 + 4095 - 5000 / 2), stretch.begin(), stretch.end());
+    }
+    canvas.resize(3000000, 5);
+    ExpectLCWRoundTrip(canvas, "3 MB");
+    EXPECT_LT(TSHP::EncodeFormat80(canvas).size(), 80000u);
+
+    Bytes changed = canvas;
+    size_t at = 0;
+    for (size_t run = 1; run <= 300 && at < changed.size(); ++run) {
+        at += run; // unchanged
+        for (size_t k = 0; k < run && at < changed.size(); ++k)
+            changed[at++] ^= uint8_t(k % 2 ? 0x11 : 0x5A); // a fill or a literal
+    }
+    for (size_t k = 1500000; k < 1500000 + 40000; ++k)
+        changed[k] = uint8_t(rng());
+    ExpectXORRoundTrip(changed, canvas, "3 MB delta");
+    ExpectXORRoundTrip(canvas, changed, "3 MB delta back");
+}
+
+// A frame like a key frame many key frames back is written as a small delta against it.
+TEST(WriteTD, DeltasReachKeyFramesFarBack)
+{
+    TSHP s; // frames of one colour each: every one a key frame
+    s.AddFrames(41, 32, 32);
+    for (int i = 0; i < 41; ++i)
+        std::memset(s.Frames[size_t(i)].Data.get(), 1 + i, 1024);
+    std::memset(s.Frames[40].Data.get(), 4, 1024);
+    s.Frames[40].Data[1000] = 9;
+    s.Frames[40].Data[1010] = 7;
+    const Bytes file = s.SaveToMemory(TSHPFormat::TD);
+    const std::vector<TDEntry> table = TDTable(file);
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(table[size_t(i)].Format, 0x80) << i;
+    EXPECT_EQ(table[40].Format, 0x40);
+    EXPECT_EQ(table[40].Reference, table[3].Offset);
+    EXPECT_LT(table[41].Offset - table[40].Offset, 14u);
+    ExpectLoadsBack(s, file);
 }
