@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <span>
 
 int main(int argc, char** argv)
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     }
     try {
         const std::string page = vantrel::cli::ManPage(vantrel::VersionText);
+        std::filesystem::create_directories(std::filesystem::path(argv[1]).parent_path());
         vantrel::WriteFileAtomic(argv[1], std::span(reinterpret_cast<const uint8_t*>(page.data()), page.size()));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vantrel-makeman: %s\n", e.what());
