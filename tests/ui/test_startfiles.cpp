@@ -4,12 +4,14 @@
 #include "UiTestSupport.h"
 
 #include "ui/FormOpen.h"
+#include "ui/FormSaveOptions.h"
 #include "ui/Icons.h"
 #include "ui/RecentFiles.h"
 #include "ui/SpriteView.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -111,6 +113,17 @@ TEST_F(StartFilesTest, OpenRecentListsTheLastTenOpenedOrSavedNewestFirst)
     next.OpenRecent1->actions().last()->trigger();
     EXPECT_EQ(RecentItems(next), "");
     EXPECT_FALSE(next.OpenRecent1->menuAction()->isEnabled());
+}
+
+TEST_F(StartFilesTest, SavedSpriteJoinsOpenRecent)
+{
+    Show(BlankSprite(2, 4, 4, TSHPGame::TS, TSHPType::Unit));
+    TFrmMain& main = *Main;
+    const QString path = Native(DataPath("saved.shp"));
+    QTimer::singleShot(0, main.FrmSaveOptions, [&main] { main.FrmSaveOptions->PngBitBtn1->click(); });
+    ASSERT_TRUE(main.SaveWithOptions(path));
+    EXPECT_EQ(RecentFiles(), QStringList{path});
+    EXPECT_EQ(RecentItems(main), path.toStdString());
 }
 
 TEST_F(StartFilesTest, OpenDialogOffersTheFolderLastUsedAndStartsInSHPs)
