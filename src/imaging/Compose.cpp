@@ -70,7 +70,7 @@ void BlendOver(QImage& background, const QImage& image, QPoint at)
     }
 }
 
-void TileBackground(QImage& bitmap, const QImage& picture)
+void TileBackground(QImage& bitmap, const QImage& picture, QPoint origin)
 {
     const int pw = picture.width();
     const int ph = picture.height();
@@ -79,9 +79,9 @@ void TileBackground(QImage& bitmap, const QImage& picture)
     if (!IsPaintable(bitmap.format()))
         bitmap = bitmap.convertToFormat(QImage::Format_RGB32);
     QPainter painter(&bitmap);
-    for (int r = 0; r <= bitmap.height() / ph; ++r)
-        for (int c = 0; c <= bitmap.width() / pw; ++c)
-            painter.drawImage(c * pw, r * ph, picture);
+    for (int y = -(std::max(origin.y(), 0) % ph); y < bitmap.height(); y += ph)
+        for (int x = -(std::max(origin.x(), 0) % pw); x < bitmap.width(); x += pw)
+            painter.drawImage(x, y, picture);
 }
 
 } // namespace vantrel

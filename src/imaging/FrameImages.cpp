@@ -68,21 +68,22 @@ void WriteRow(const TColour24* rgb, const uint8_t* alpha, const TColour24* shado
         out[x] = alpha[x] != 0 || !shadowRGB ? PixelOf(rgb[x], alpha[x]) : PixelOf(shadowRGB[x], shadowAlpha[x]);
 }
 
-// Frame i over frame under (or alone when under is negative) as a new ARGB32 image; frames
-// that exist and a canvas that is not empty.
-QImage DisplayImage(TSHP& sprite, int i, int under)
+// The part area (inside the canvas) of frame i over frame under (or alone when under is
+// negative) as a new ARGB32 image; frames that exist and a canvas that is not empty.
+QImage DisplayImage(TSHP& sprite, int i, int under, const QRect& area)
 {
     const TColour24* shadowRGB = under >= 0 ? sprite.GetFrameRGB(under) : nullptr;
     const uint8_t* shadowAlpha = under >= 0 ? sprite.GetFrameAlpha(under) : nullptr;
     const TColour24* rgb = sprite.GetFrameRGB(i);
     const uint8_t* alpha = sprite.GetFrameAlpha(i);
     const size_t width = size_t(sprite.Width);
-    const std::vector<uint8_t> opaque(alpha && (shadowAlpha || !shadowRGB) ? 0 : width, 255); // caches without alpha
+    const size_t columns = size_t(area.width());
+    const std::vector<uint8_t> opaque(alpha && (shadowAlpha || !shadowRGB) ? 0 : columns, 255); // caches without alpha
     auto row = [&](const uint8_t* a, size_t at) { return a ? a + at : opaque.data(); };
-    QImage image = NewImage(sprite.Width, sprite.Height, QImage::Format_ARGB32);
-    for (int r = 0; r < sprite.Height; ++r) {
-        const size_t at = size_t(r) * width;
-        WriteRow(rgb + at, row(alpha, at), shadowRGB ? shadowRGB + at : nullptr, row(shadowAlpha, at), width,
+    QImage image = NewImage(area.width(), area.height(), QImage::Format_ARGB32);
+    for (int r = 0; r < area.height(); ++r) {
+        const size_t at = size_t(area.top() + r) * width + size_t(area.left());
+        WriteRow(rgb + at, row(alpha, at), shadowRGB ? shadowRGB + at : nullptr, row(shadowAlpha, at), columns,
                  RowOf(image, r));
     }
     return image;
@@ -122,7 +123,7 @@ void RenderFramePNG(TSHP& sprite, int i, QImage& png)
     sprite.GetFrame(i); // a frame that does not exist is refused here
     if (!sprite.GetFrameRGB(i) || sprite.Width <= 0 || sprite.Height <= 0)
         return;
-    png = DisplayImage(sprite, i, -1);
+    png = DisplayImage(sprite, i, -1, QRect(0, 0, sprite.Width, sprite.Height));
 }
 
 void CopyAlphaToPNG(QImage& png, TSHP& sprite, int i)
@@ -160,17 +161,21 @@ void OverlayOpaquePixels(const QImage& source, QImage& target)
 
 QImage FrameToPNG(TSHP& sprite, int i, bool mergeShadow)
 {
-    if (sprite.Width <= 0 || sprite.Height <= 0)
+    return FrameToPNG(sprite, i, mergeShadow, QRect(0, 0, sprite.Width, sprite.Height));
+}
+
+QImage FrameToPNG(TSHP& sprite, int i, bool mergeShadow, const QRect& area)
+{
+    const QRect part = area & QRect(0, 0, std::max(sprite.Width, 0), std::max(sprite.Height, 0));
+    if (part.isEmpty() || sprite.FrameCount() == 0)
         return {};
+    sprite.GetFrame(i); // a frame that does not exist is refused here
     const int half = sprite.FrameCount() / 2;
     const bool overShadow = mergeShadow && sprite.HasShadowFrames() && i >= 0 && i < half;
-    if (!overShadow) {
-        QImage image;
-        RenderFramePNG(sprite, i, image);
-        return image;
-    }
+    if (!sprite.GetFrameRGB(i))
+        return {};
     // The frame's own pixels win; its shadow frame shows where it is transparent.
-    return DisplayImage(sprite, i, i + half);
+    return DisplayImage(sprite, i, overShadow ? i + half : -1, part);
 }
 
 } // namespace vantrel

@@ -35,6 +35,9 @@ void OverlayOpaquePixels(const QImage& source, QImage& target);
 // mergeShadow is set, the sprite has shadow frames and i lies in the first half; a null image
 // for an empty canvas or a sprite without frames.
 QImage FrameToPNG(TSHP& sprite, int i, bool mergeShadow);
+// The part area (clipped to the canvas) of that image, made without the rest; null when nothing
+// of it lies inside the canvas.
+QImage FrameToPNG(TSHP& sprite, int i, bool mergeShadow, const QRect& area);
 
 // Where an image of the given size is drawn inside bounds: its own size when smaller than bounds,
 // otherwise scaled so that its longer side fills the bounds; centred.
@@ -52,10 +55,11 @@ QImage MakeCheckerBackground(int width, int height);
 // (a * image + (255 - a) * background + 255) / 256. A background that is not RGB32 or ARGB32 is
 // converted to RGB32 first; its alpha is kept.
 void BlendOver(QImage& background, const QImage& image, QPoint at = {});
-// Covers bitmap with copies of picture, drawn with the picture's transparency, from the top-left
-// corner. A picture of width or height 0 leaves bitmap as it is. A bitmap Qt cannot paint on is
-// converted to RGB32 first.
-void TileBackground(QImage& bitmap, const QImage& picture);
+// Covers bitmap with copies of picture, drawn with the picture's transparency, laid from the
+// top-left corner of a larger picture of which bitmap is the part at origin (non-negative). A
+// picture of width or height 0 leaves bitmap as it is. A bitmap Qt cannot paint on is converted to
+// RGB32 first.
+void TileBackground(QImage& bitmap, const QImage& picture, QPoint origin = {});
 
 // Reads a picture file of any format Qt reads (PNG, BMP, ...). Throws FileError naming the file
 // and the reason when it cannot be read.

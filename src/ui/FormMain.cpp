@@ -193,6 +193,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
 TFrmMain::~TFrmMain()
 {
     AnimateTimer->stop();
+    SHPImage->ClearFrame();
     CurrentSHP.reset();
 }
 
@@ -447,7 +448,7 @@ void TFrmMain::CreateViewArea()
     ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ViewArea = new QWidget;
     ViewArea->resize(0, 0);
-    BackgroundImage = new TImage(ViewArea);
+    BackgroundImage = new TCheckerView(ViewArea);
     BackgroundImage->setGeometry(0, 0, 0, 0);
     SHPImage = new TSpriteView(ViewArea);
     SHPImage->setObjectName("SHPImage");
@@ -589,11 +590,10 @@ void TFrmMain::ScanPaletteFolder()
 
 void TFrmMain::SizeViewBackground(int width, int height)
 {
-    if (BackgroundImage->size() == QSize(width, height) && !BackgroundImage->Picture().isNull())
-        return;
-    BackgroundImage->resize(width, height);
-    BackgroundImage->SetPicture(MakeCheckerBackground((width / 16 + 2) * 16, (height / 16 + 2) * 16));
-    UpdateViewAreaSize();
+    if (BackgroundImage->size() != QSize(width, height)) {
+        BackgroundImage->resize(width, height);
+        UpdateViewAreaSize();
+    }
     if (PrevBGImage->isHidden()) {
         const int size = (PreviewBackdropSize / 16 + 2) * 16;
         PrevBGImage->SetPicture(MakeCheckerBackground(size, size));

@@ -43,6 +43,7 @@ class TFrmExport_SpriteMap;
 class TFrmImport_SpriteMap;
 class TFrmOpen;
 class TFrmSaveOptions;
+class TCheckerView;
 class TImage;
 class TImageComboBox;
 class TSpriteView;
@@ -137,7 +138,7 @@ public:
 
     QScrollArea* ScrollBox = nullptr;
     QWidget* ViewArea = nullptr;
-    TImage* BackgroundImage = nullptr;
+    TCheckerView* BackgroundImage = nullptr;
     TSpriteView* SHPImage = nullptr;
     QLabel* StatusPanel = nullptr;
 

@@ -109,6 +109,7 @@ bool TFrmMain::MayDiscardCurrentSprite()
 
 void TFrmMain::SetCurrentSprite(std::unique_ptr<TSHP> sprite, std::optional<TOpenChoice> choice)
 {
+    SHPImage->ClearFrame();
     CurrentSHP = std::move(sprite);
     ShowLoadedSHP(choice);
 }
@@ -184,6 +185,7 @@ void TFrmMain::SetGameButtons(TSHPGame game)
 void TFrmMain::ShowLoadedSHP(std::optional<TOpenChoice> choice)
 {
     TSHP& sprite = *CurrentSHP;
+    SHPImage->ClearFrame(); // it may still point at the sprite this one replaced
     Loading = true;
     PlayStartFrame = 0;
     SetSideColourState(false, 0xFF0000);

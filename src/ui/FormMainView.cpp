@@ -15,10 +15,18 @@
 
 namespace vantrel {
 
+namespace {
+
+// The preview is made from the whole frame up to this size a side, sampled from larger ones.
+constexpr int PreviewPictureSize = 512;
+
+} // namespace
+
 void TFrmMain::DrawCurrentFrame(int index)
 {
     if (!CurrentSHP || CurrentSHP->FrameCount() == 0) {
         FrameLabel->setText("000/000");
+        SHPImage->ClearFrame();
         SHPImage->hide();
         RadarCol->SetColour(palette().color(QPalette::Button));
         RadarCol->setEnabled(false);
@@ -44,18 +52,18 @@ void TFrmMain::DrawCurrentFrame(int index)
     TrackBar->setValue(CurrentFrame);
 
     QString error;
+    TViewFrame frame{&sprite, CurrentFrame, DrawShadowsButton->isChecked(),
+                     FakeLevelBackgroundButton->isChecked() && !BackgroundPicture.isNull(), BackgroundPicture};
     try {
-        const QImage image = FrameToPNG(sprite, CurrentFrame, DrawShadowsButton->isChecked());
-        if (FakeLevelBackgroundButton->isChecked() && !BackgroundPicture.isNull()) {
-            SHPImage->SetPicture(ComposeOverBackground(sprite.Width, sprite.Height, BackgroundPicture, image), true);
-        } else {
-            SHPImage->SetPicture(image, false);
-        }
+        // Making the preview renders the frame, so that a failure is reported here once; the view
+        // paints its visible part from the render caches.
+        PreviewImage->SetPicture(frame.Picture(PreviewPictureSize));
+        SHPImage->SetFrame(frame);
     } catch (const std::exception& e) {
         error = QString::fromStdString(e.what());
-        SHPImage->SetPicture({}, false);
+        PreviewImage->SetPicture({});
+        SHPImage->ClearFrame();
     }
-    PreviewImage->SetPicture(SHPImage->Picture());
     SHPImage->show();
     SHPImage->update();
     SizeViewBackground(SHPImage->width(), SHPImage->height());

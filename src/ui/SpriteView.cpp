@@ -1,6 +1,7 @@
 #include "SpriteView.h"
 
 #include "imaging/Imaging.h"
+#include "sprite/SHP.h"
 #include "sprite/Text.h"
 
 #include <QMouseEvent>
@@ -28,42 +29,25 @@ QRect EnlargedFitRect(const QRect& bounds, QSize picture)
     return QRect(int(bounds.left() + (W - width) / 2), int(bounds.top() + (H - height) / 2), int(width), int(height));
 }
 
-// The light checkerboard of the view (MakeCheckerTile repeated from the view's top-left corner)
-// for the part region.
-QImage CheckerRegion(const QRect& region)
-{
-    const QImage tile = MakeCheckerTile().convertToFormat(QImage::Format_RGB32);
-    const int size = tile.width();
-    QImage rows(region.width(), size, QImage::Format_RGB32);
-    for (int ty = 0; ty < size; ++ty) {
-        const auto* src = reinterpret_cast<const QRgb*>(tile.constScanLine(ty));
-        auto* dst = reinterpret_cast<QRgb*>(rows.scanLine(ty));
-        for (int x = 0; x < region.width(); ++x)
-            dst[x] = src[(region.x() + x) % size];
-    }
-    QImage out(region.size(), QImage::Format_RGB32);
-    const size_t rowBytes = size_t(region.width()) * sizeof(QRgb);
-    for (int y = 0; y < region.height(); ++y)
-        std::memcpy(out.scanLine(y), rows.constScanLine((region.y() + y) % size), rowBytes);
-    return out;
-}
-
-// Pixel (x, y) of the view shows pixel (x * pw / vw, y * ph / vh) of the picture.
+// Pixel (x, y) of the view shows canvas pixel (x * cw / vw, y * ch / vh), read from a picture of
+// the canvas part at Origin.
 struct TZoomMap {
-    std::vector<int> Columns;
-    int64_t PictureHeight = 0;
+    std::vector<int> Columns; // picture column of each region column
+    int64_t CanvasHeight = 0;
     int64_t ViewHeight = 1;
-    int Row(int y) const { return int(y * PictureHeight / ViewHeight); }
+    int OriginY = 0;
+    int Row(int y) const { return int(y * CanvasHeight / ViewHeight) - OriginY; }
 };
 
-TZoomMap ZoomMap(QSize picture, QSize view, const QRect& region)
+TZoomMap ZoomMap(QSize canvas, QPoint origin, QSize view, const QRect& region)
 {
     TZoomMap map;
     map.Columns.resize(size_t(region.width()));
     for (int x = 0; x < region.width(); ++x)
-        map.Columns[size_t(x)] = int(int64_t(region.x() + x) * picture.width() / view.width());
-    map.PictureHeight = picture.height();
+        map.Columns[size_t(x)] = int(int64_t(region.x() + x) * canvas.width() / view.width()) - origin.x();
+    map.CanvasHeight = canvas.height();
     map.ViewHeight = view.height();
+    map.OriginY = origin.y();
     return map;
 }
 
@@ -75,9 +59,8 @@ void ZoomRow(const QImage& source, int sy, const TZoomMap& map, QRgb* dst)
 }
 
 // The picture magnified into region; rows that repeat a picture row are copied whole.
-QImage ScalePixels(const QImage& source, QSize viewSize, const QRect& region)
+QImage ScalePixels(const QImage& source, const TZoomMap& map, const QRect& region)
 {
-    const TZoomMap map = ZoomMap(source.size(), viewSize, region);
     QImage out(region.size(), QImage::Format_ARGB32);
     const size_t rowBytes = size_t(region.width()) * sizeof(QRgb);
     int previous = -1;
@@ -94,9 +77,8 @@ QImage ScalePixels(const QImage& source, QSize viewSize, const QRect& region)
 }
 
 // The picture magnified into region and blended row by row over the checkerboard.
-QImage BlendPixels(const QImage& source, QSize viewSize, const QRect& region)
+QImage BlendPixels(const QImage& source, const TZoomMap& map, const QRect& region)
 {
-    const TZoomMap map = ZoomMap(source.size(), viewSize, region);
     QImage view = CheckerRegion(region);
     QImage row(region.width(), 1, QImage::Format_ARGB32);
     int previous = -1;
@@ -110,7 +92,36 @@ QImage BlendPixels(const QImage& source, QSize viewSize, const QRect& region)
     return view;
 }
 
+// width x height fitted into maxSide x maxSide keeping proportions (each side at least 1).
+QSize FitSize(QSize size, int maxSide)
+{
+    const int64_t w = size.width(), h = size.height();
+    if (w >= h)
+        return QSize(maxSide, int(std::max<int64_t>(1, h * maxSide / w)));
+    return QSize(int(std::max<int64_t>(1, w * maxSide / h)), maxSide);
+}
+
 } // namespace
+
+QImage CheckerRegion(const QRect& region)
+{
+    if (region.isEmpty())
+        return {};
+    const QImage tile = MakeCheckerTile().convertToFormat(QImage::Format_RGB32);
+    const int size = tile.width();
+    QImage rows(region.width(), size, QImage::Format_RGB32);
+    for (int ty = 0; ty < size; ++ty) {
+        const auto* src = reinterpret_cast<const QRgb*>(tile.constScanLine(ty));
+        auto* dst = reinterpret_cast<QRgb*>(rows.scanLine(ty));
+        for (int x = 0; x < region.width(); ++x)
+            dst[x] = src[(region.x() + x) % size];
+    }
+    QImage out(region.size(), QImage::Format_RGB32);
+    const size_t rowBytes = size_t(region.width()) * sizeof(QRgb);
+    for (int y = 0; y < region.height(); ++y)
+        std::memcpy(out.scanLine(y), rows.constScanLine((region.y() + y) % size), rowBytes);
+    return out;
+}
 
 QString FrameCounterText(int frame, int frameCount)
 {
@@ -118,26 +129,88 @@ QString FrameCounterText(int frame, int frameCount)
     return QString::fromStdString(PadNumber(frame, int(last.size()), '0') + "/" + last);
 }
 
-QImage ComposeView(const QImage& picture, bool opaque, QSize viewSize, const QRect& region)
+QRect CanvasPartOf(QSize canvasSize, QSize viewSize, const QRect& region)
 {
-    const QRect area = region.intersected(QRect(QPoint(0, 0), viewSize));
+    const QRect area = region & QRect(QPoint(0, 0), viewSize);
+    if (area.isEmpty() || canvasSize.isEmpty())
+        return {};
+    auto canvasX = [&](int x) { return int(int64_t(x) * canvasSize.width() / viewSize.width()); };
+    auto canvasY = [&](int y) { return int(int64_t(y) * canvasSize.height() / viewSize.height()); };
+    return QRect(QPoint(canvasX(area.left()), canvasY(area.top())), QPoint(canvasX(area.right()), canvasY(area.bottom())));
+}
+
+QImage ComposeView(const QImage& picture, QPoint pictureOrigin, QSize canvasSize, bool opaque, QSize viewSize,
+                   const QRect& region)
+{
+    const QRect area = region & QRect(QPoint(0, 0), viewSize);
     if (area.isEmpty())
         return {};
-    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+    if (picture.isNull() || canvasSize.isEmpty())
         return CheckerRegion(area);
     const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
-    return opaque ? ScalePixels(source, viewSize, area) : BlendPixels(source, viewSize, area);
+    const TZoomMap map = ZoomMap(canvasSize, pictureOrigin, viewSize, area);
+    return opaque ? ScalePixels(source, map, area) : BlendPixels(source, map, area);
+}
+
+QImage ComposeView(const QImage& picture, bool opaque, QSize viewSize, const QRect& region)
+{
+    return ComposeView(picture, QPoint(0, 0), picture.size(), opaque, viewSize, region);
+}
+
+QImage ComposeOverBackground(const QRect& area, const QImage& background, const QImage& frame)
+{
+    if (area.isEmpty())
+        return {};
+    QImage bitmap = CheckerRegion(area);
+    TileBackground(bitmap, background, area.topLeft());
+    if (!frame.isNull())
+        BlendOver(bitmap, frame.convertToFormat(QImage::Format_ARGB32));
+    return bitmap;
 }
 
 QImage ComposeOverBackground(int width, int height, const QImage& background, const QImage& frame)
 {
-    if (width <= 0 || height <= 0)
+    return ComposeOverBackground(QRect(0, 0, width, height), background, frame);
+}
+
+// --- TViewFrame -------------------------------------------------------------------------------
+
+QSize TViewFrame::CanvasSize() const
+{
+    return Sprite ? QSize(std::max(Sprite->Width, 0), std::max(Sprite->Height, 0)) : QSize();
+}
+
+QImage TViewFrame::Area(const QRect& area) const
+{
+    if (!Sprite || Frame < 0 || Frame >= Sprite->FrameCount())
         return {};
-    QImage bitmap = MakeCheckerBackground(width, height).convertToFormat(QImage::Format_RGB32);
-    TileBackground(bitmap, background);
-    if (!frame.isNull())
-        BlendOver(bitmap, frame.convertToFormat(QImage::Format_ARGB32));
-    return bitmap;
+    const QRect part = area & QRect(QPoint(0, 0), CanvasSize());
+    if (part.isEmpty())
+        return {};
+    const QImage frame = FrameToPNG(*Sprite, Frame, MergeShadow, part);
+    return DrawBackground ? ComposeOverBackground(part, Background, frame) : frame;
+}
+
+QImage TViewFrame::Picture(int maxSide) const
+{
+    const QSize canvas = CanvasSize();
+    if (canvas.isEmpty())
+        return {};
+    if (canvas.width() <= maxSide && canvas.height() <= maxSide)
+        return Area(QRect(QPoint(0, 0), canvas));
+    const QSize size = FitSize(canvas, maxSide);
+    QImage picture(size, DrawBackground ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        const int sy = int(int64_t(y) * canvas.height() / size.height());
+        const QImage row = Area(QRect(0, sy, canvas.width(), 1)).convertToFormat(picture.format());
+        if (row.isNull())
+            return {};
+        const auto* src = reinterpret_cast<const QRgb*>(row.constScanLine(0));
+        auto* dst = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            dst[x] = src[int64_t(x) * canvas.width() / size.width()];
+    }
+    return picture;
 }
 
 // --- TImage -----------------------------------------------------------------------------------
@@ -183,10 +256,15 @@ void TImage::mousePressEvent(QMouseEvent* event)
 
 TSpriteView::TSpriteView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
-void TSpriteView::SetPicture(const QImage& picture, bool opaque)
+void TSpriteView::SetFrame(const TViewFrame& frame)
 {
-    PictureImage = picture.convertToFormat(QImage::Format_ARGB32);
-    IsOpaque = opaque;
+    ViewFrame = frame;
+    update();
+}
+
+void TSpriteView::ClearFrame()
+{
+    ViewFrame = {};
     update();
 }
 
@@ -195,8 +273,29 @@ void TSpriteView::paintEvent(QPaintEvent* event)
     const QRect region = event->rect().intersected(rect());
     if (region.isEmpty())
         return;
+    const QSize canvas = ViewFrame.CanvasSize();
+    const QRect part = CanvasPartOf(canvas, size(), region);
+    QImage picture;
+    try {
+        picture = ViewFrame.Area(part);
+    } catch (const std::exception&) {
+        // The window reported the failure when it set the frame; the checkerboard shows meanwhile.
+    }
     QPainter painter(this);
-    painter.drawImage(region.topLeft(), ComposeView(PictureImage, IsOpaque, size(), region));
+    painter.drawImage(region.topLeft(), ComposeView(picture, part.topLeft(), canvas, Opaque(), size(), region));
+}
+
+// --- TCheckerView -------------------------------------------------------------------------------
+
+TCheckerView::TCheckerView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+void TCheckerView::paintEvent(QPaintEvent* event)
+{
+    const QRect region = event->rect().intersected(rect());
+    if (region.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.drawImage(region.topLeft(), CheckerRegion(region));
 }
 
 void TSpriteView::mousePressEvent(QMouseEvent* event)

@@ -113,6 +113,21 @@ TEST(Compose, TileBackgroundRepeatsThePictureFromTheCorner)
         }
 }
 
+TEST(Compose, TileBackgroundOfAPartMatchesThatPartOfTheWhole)
+{
+    QImage picture(3, 2, QImage::Format_ARGB32);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            picture.setPixel(x, y, qRgba(x * 50, y * 100, 7, x == 1 ? 128 : 255));
+    QImage whole(11, 9, QImage::Format_RGB32);
+    whole.fill(Grey(33));
+    TileBackground(whole, picture);
+    QImage part(5, 4, QImage::Format_RGB32);
+    part.fill(Grey(33));
+    TileBackground(part, picture, QPoint(4, 3));
+    EXPECT_EQ(part, whole.copy(4, 3, 5, 4));
+}
+
 TEST(Compose, TileBackgroundSkipsAnEmptyPicture)
 {
     QImage bitmap(4, 4, QImage::Format_RGB32);

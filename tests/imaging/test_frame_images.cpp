@@ -178,3 +178,22 @@ TEST(FrameImages, EveryPixelOverItsShadowMatchesTheCaches)
         }
     }
 }
+
+// A part of the display image is that part of the whole one, clipped to the canvas.
+TEST(FrameImages, PartsOfTheImageMatchTheWholeImage)
+{
+    std::mt19937 rng(5);
+    auto s = TsUnit();
+    s->Frames.clear();
+    s->AddFrames(4, 9, 6);
+    for (TSHPFrame& f : s->Frames)
+        for (int p = 0; p < 9 * 6; ++p)
+            f.Data[size_t(p)] = rng() % 2 ? uint8_t(rng()) : 0;
+    const QImage whole = FrameToPNG(*s, 1, true);
+    for (QRect area : {QRect(0, 0, 9, 6), QRect(3, 2, 5, 3), QRect(8, 5, 1, 1), QRect(-2, 4, 6, 9)}) {
+        const QRect part = area & whole.rect();
+        EXPECT_EQ(Pixels(FrameToPNG(*s, 1, true, area)), Pixels(whole.copy(part))) << area.x() << "," << area.y();
+    }
+    EXPECT_TRUE(FrameToPNG(*s, 1, true, QRect(9, 0, 3, 3)).isNull());
+    EXPECT_EQ(Pixels(FrameToPNG(*s, 3, false, QRect(1, 1, 2, 2))), Pixels(FrameToPNG(*s, 3, false).copy(1, 1, 2, 2)));
+}

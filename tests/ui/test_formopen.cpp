@@ -376,6 +376,9 @@ TEST_F(OpenDialog, PreviewAnimationStopsBeforeTheShadowHalf)
     Dlg->PreviewTypeBox->setCurrentIndex(int(TSHPType::Unit));
     EXPECT_EQ(Dlg->PreviewSHP->SHPType, TSHPType::Unit);
     EXPECT_EQ(TickFrames(9), std::vector<int>({1, 2, 3, 4, 5, 6, 7, 0, 1}));
+    // The animation keeps no render caches of the frames it showed, shadow frames included.
+    for (const TSHPFrame& frame : Dlg->PreviewSHP->Frames)
+        EXPECT_FALSE(frame.RGBCache || frame.AlphaCache);
 
     Click("td.shp");
     EXPECT_EQ(Dlg->PreviewFrame, 0);
