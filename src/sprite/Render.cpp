@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
+
 namespace vantrel {
 
 const std::array<uint8_t, GameCount> ShadowIndices = {4, 4, 0, 0};
@@ -112,8 +116,46 @@ void FillPixels(uint32_t packed, size_t n, uint8_t* rgb, uint8_t* alpha)
     WritePixels([packed](size_t) { return packed; }, n, rgb, alpha);
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VANTREL_RENDER_AVX2 1
+// Eight pixels at a time on processors with AVX2: the table entries gathered in one instruction,
+// their colours and opacities shuffled into place. Leaves the last pixels (at least two) to the
+// caller, as each step stores four bytes past its colours.
+__attribute__((target("avx2"))) size_t MapPixelsAVX2(const uint8_t* src, const TPixelTable& table, size_t n,
+                                                     uint8_t* rgb, uint8_t* alpha)
+{
+    // Per 128-bit lane of four packed pixels: their twelve colour bytes, then their four opacities.
+    const __m256i colours = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, //
+                                             0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i opacities = _mm256_setr_epi8(3, 7, 11, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, //
+                                               3, 7, 11, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const int* entries = reinterpret_cast<const int*>(table.data());
+    size_t k = 0;
+    for (; k + 10 <= n; k += 8) {
+        const __m256i indices = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + k)));
+        const __m256i pixels = _mm256_i32gather_epi32(entries, indices, 4);
+        const __m256i c = _mm256_shuffle_epi8(pixels, colours);
+        const __m256i a = _mm256_shuffle_epi8(pixels, opacities);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rgb + 3 * k), _mm256_castsi256_si128(c));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rgb + 3 * k + 12), _mm256_extracti128_si256(c, 1));
+        const uint32_t low = uint32_t(_mm256_cvtsi256_si32(a));
+        const uint32_t high = uint32_t(_mm_cvtsi128_si32(_mm256_extracti128_si256(a, 1)));
+        const uint64_t both = uint64_t(low) | uint64_t(high) << 32;
+        std::memcpy(alpha + k, &both, 8);
+    }
+    return k;
+}
+#endif
+
 void MapPixels(const uint8_t* src, const TPixelTable& table, size_t n, uint8_t* rgb, uint8_t* alpha)
 {
+#if VANTREL_RENDER_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        const size_t done = MapPixelsAVX2(src, table, n, rgb, alpha);
+        src += done, rgb += 3 * done, alpha += done, n -= done;
+    }
+#endif
     WritePixels([src, &table](size_t k) { return table[src[k]]; }, n, rgb, alpha);
 }
 
