@@ -94,6 +94,34 @@ void EncodeTD(benchmark::State& state)
 }
 BENCHMARK(EncodeTD)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// Every sprite of a corpus folder, loaded once, written in the TD/RA1 layout.
+void EncodeTDCorpus(benchmark::State& state, const std::string& folder)
+{
+    static std::map<std::string, std::vector<std::unique_ptr<TSHP>>> loaded;
+    std::vector<std::unique_ptr<TSHP>>& sprites = loaded[folder];
+    if (sprites.empty())
+        for (const TCorpusFile& f : CorpusSprites(folder)) {
+            sprites.push_back(std::make_unique<TSHP>());
+            sprites.back()->LoadFromMemory(f.Bytes);
+        }
+    if (sprites.empty()) {
+        state.SkipWithError("the shared corpus is missing");
+        return;
+    }
+    std::vector<uint64_t> blocks;
+    for (const auto& sprite : sprites)
+        blocks.push_back(CanvasBytes(*sprite));
+    size_t written = 0;
+    RunAgainstMemcpy(state, blocks, [&] {
+        written = 0;
+        for (const auto& sprite : sprites)
+            written += sprite->SaveToMemory(TSHPFormat::TD).size();
+    });
+    state.counters["file_bytes"] = double(written);
+}
+BENCHMARK_CAPTURE(EncodeTDCorpus, TD, std::string("td"))->Apply(DecodeSettings);
+BENCHMARK_CAPTURE(EncodeTDCorpus, TS, std::string("ts"))->Apply(DecodeSettings);
+
 enum class TLook { Plain, SideColour, Luminosity };
 
 // Every frame rendered again after the settings changed; the caches stay allocated.

@@ -670,23 +670,10 @@ std::vector<uint8_t> TXOREncoder::Encode(std::span<const uint8_t> input, const u
     return std::move(Out);
 }
 
-// The first position from k on (below end) where a and b differ, or end; eight bytes at a time.
+// The first position from k on (below end) where a and b differ, or end.
 size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t k, size_t end)
 {
-    for (; k + 8 <= end; k += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + k, 8);
-        std::memcpy(&y, b + k, 8);
-        if (x != y) {
-            if constexpr (std::endian::native == std::endian::little)
-                return k + size_t(std::countr_zero(x ^ y) / 8);
-            else
-                break;
-        }
-    }
-    while (k < end && a[k] == b[k])
-        ++k;
-    return k;
+    return k + MatchLength(a + k, b + k, end - k);
 }
 
 // The length of input and reference up to the last position where either is not 0.
