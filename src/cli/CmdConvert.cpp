@@ -12,11 +12,6 @@ namespace vantrel::cli {
 
 namespace {
 
-void Save(TSHP& sprite, const std::string& path, TSHPFormat layout)
-{
-    Writing([&] { sprite.SaveToFile(path, layout); });
-}
-
 TCScheme FindScheme(const std::string& value)
 {
     if (SameTextNoCase(ExtractFileExt(value), ".cscheme")) {
@@ -65,7 +60,7 @@ int CmdConvert(const TArgList& list)
         ChoosePalette(*sprite, args);
     sprite->SavePalette = keepPalette || hadTrailer;
     sprite->CompressionMode = compression;
-    Save(*sprite, args.Positionals()[1], *layout);
+    SaveSprite(*sprite, args.Positionals()[1], *layout);
     return ExitOK;
 }
 
@@ -81,7 +76,7 @@ int CmdRecolour(const TArgList& list)
     const TCScheme scheme = FindScheme(*schemeName);
     ApplyScheme(*sprite, scheme);
     sprite->SavePalette = sprite->CustomPalette;
-    Save(*sprite, args.Positionals()[1], sprite->Format);
+    SaveSprite(*sprite, args.Positionals()[1], sprite->Format);
     return ExitOK;
 }
 
@@ -91,7 +86,7 @@ int CmdMakeTest(const TArgList& list)
     args.RequirePositionals(1, 1, "OUT.shp");
     const int frames = args.Has("--frames") ? int(args.Integer("--frames", 1, 65535)) : TestSpriteFrames;
     const auto sprite = MakeTestSprite(frames);
-    Save(*sprite, args.Positionals()[0], TSHPFormat::TS);
+    SaveSprite(*sprite, args.Positionals()[0], TSHPFormat::TS);
     return ExitOK;
 }
 

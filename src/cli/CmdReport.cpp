@@ -16,7 +16,8 @@ std::string RequireFolder(const TArgs& args)
     args.RequirePositionals(1, 1, "FOLDER");
     const std::string& folder = args.Positionals()[0];
     if (!DirectoryExists(folder))
-        ThrowInput("Cannot read folder " + Quoted(folder) + ": no such folder");
+        ThrowInput("Cannot read folder " + Quoted(folder) +
+                   (PathExists(folder) ? ": it is not a folder" : ": no such folder"));
     return folder;
 }
 

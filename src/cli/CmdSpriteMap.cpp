@@ -98,7 +98,7 @@ int CmdImportMap(const TArgList& list)
     });
     sprite->CompressionMode = compression;
     sprite->SavePalette = args.Has("--keep-palette");
-    Writing([&] { sprite->SaveToFile(args.Positionals()[1], TSHPFormat::TS); });
+    SaveSprite(*sprite, args.Positionals()[1], TSHPFormat::TS);
     return ExitOK;
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdio>
+#include <new>
 
 namespace vantrel::cli {
 
@@ -148,6 +149,21 @@ const char* LayoutName(TSHPFormat format)
         return "TS/RA2";
     default:
         return "none";
+    }
+}
+
+void SaveSprite(TSHP& sprite, const std::string& path, TSHPFormat layout)
+{
+    try {
+        sprite.SaveToFile(path, layout);
+    } catch (const SHPError& e) {
+        ThrowInput("Cannot save " + Quoted(sprite.FileName) + " as " + Quoted(path) + ": " + e.what());
+    } catch (const FileError& e) {
+        ThrowOutput(e.what());
+    } catch (const std::bad_alloc&) {
+        ThrowOutput("Not enough memory to write " + Quoted(path) + ": " + std::to_string(sprite.FrameCount()) +
+                    " frame(s) of " + std::to_string(sprite.Width) + " x " + std::to_string(sprite.Height) +
+                    " pixels in the " + LayoutName(layout) + " layout");
     }
 }
 

@@ -45,6 +45,11 @@ std::string DefaultPaletteDescription(const TSHP& sprite);
 // "TS/RA2", "TD/RA1".
 const char* LayoutName(TSHPFormat format);
 
+// Saves a sprite in a layout. A sprite the layout cannot hold is an input error naming the
+// sprite's file and the reason; a file that cannot be written (or no memory to build it) is an
+// output error naming the file.
+void SaveSprite(TSHP& sprite, const std::string& path, TSHPFormat layout);
+
 // A compression mode name (auto, half, all, none) as the writer's CompressionMode.
 uint8_t ParseCompression(const TArgs& args);
 // --layout ts|td; nullopt when not given.

@@ -3,21 +3,27 @@
 #include "Types.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <system_error>
+
+#include <sys/stat.h>
+#include <sys/types.h>
 
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 #ifdef __APPLE__
@@ -57,16 +63,75 @@ bool IsSeparator(char c)
 #endif
 }
 
+#ifdef _WIN32
+std::string NotRegularReason(int mode)
+{
+    return (mode & _S_IFMT) == _S_IFDIR ? "it is a folder, not a file" : "it is not a regular file";
+}
+#else
+std::string NotRegularReason(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "it is a folder, not a file";
+    if (S_ISFIFO(mode))
+        return "it is a pipe (FIFO), not a regular file";
+    if (S_ISSOCK(mode))
+        return "it is a socket, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "it is a device, not a regular file";
+    return "it is not a regular file";
+}
+#endif
+
+[[noreturn]] void ThrowNotRegular(const char* what, const std::string& path, const std::string& reason)
+{
+    throw FileError(std::string(what) + " \"" + path + "\": " + reason);
+}
+
+// Opens a regular file for reading. Anything else is refused before it is opened (so that
+// opening a device has no effect) and again once open, and the open itself never waits: a pipe
+// without a writer would block it.
 std::FILE* OpenForReading(const std::string& path)
 {
 #ifdef _WIN32
+    struct _stat64 st {};
+    if (_wstat64(ToPath(path).c_str(), &st) == 0 && (st.st_mode & _S_IFMT) != _S_IFREG)
+        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
     std::FILE* f = _wfopen(ToPath(path).c_str(), L"rb");
-#else
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-#endif
     if (!f)
         ThrowFileError("Cannot open file", path, errno);
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) != FILE_TYPE_DISK) {
+        std::fclose(f);
+        ThrowNotRegular("Cannot open file", path, "it is not a regular file");
+    }
     return f;
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        ThrowFileError("Cannot open file", path, errno);
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        ThrowFileError("Cannot open file", path, err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        const int err = errno;
+        ::close(fd);
+        ThrowFileError("Cannot open file", path, err);
+    }
+    return f;
+#endif
 }
 
 uint64_t SizeOfOpenFile(std::FILE* f, const std::string& path)
@@ -80,8 +145,6 @@ uint64_t SizeOfOpenFile(std::FILE* f, const std::string& path)
     struct stat st {};
     if (fstat(fileno(f), &st) != 0)
         ThrowFileError("Cannot read file", path, errno);
-    if (S_ISDIR(st.st_mode))
-        ThrowFileError("Cannot read file", path, EISDIR);
     const int64_t size = st.st_size;
 #endif
     return size < 0 ? 0 : uint64_t(size);
@@ -123,6 +186,173 @@ void FlushToDisk(const std::vector<std::string>& files)
 #else
     ::sync();
 #endif
+}
+
+// The temporary files being written, for the handler that removes them when the process is
+// ended by a signal. The handler may run at any moment, so slots live in blocks that are never
+// freed, a slot's state is atomic (0 free, 1 being changed, 2 holding a path), and a slot's path
+// buffer is replaced only while it holds no path.
+struct TPendingSlot {
+    std::atomic<int> State{0};
+    fs::path::value_type* Path = nullptr;
+    size_t Capacity = 0;
+};
+struct TPendingBlock {
+    TPendingSlot Slots[256];
+    TPendingBlock* Next = nullptr; // set before the block is published, never changed after
+};
+std::atomic<TPendingBlock*> PendingBlocks{nullptr};
+
+TPendingSlot* FillPendingSlot(TPendingSlot& slot, const fs::path::string_type& path) noexcept
+{
+    if (slot.Capacity < path.size() + 1) {
+        auto* buffer = new (std::nothrow) fs::path::value_type[path.size() + 1];
+        if (!buffer) {
+            slot.State.store(0);
+            return nullptr;
+        }
+        delete[] slot.Path;
+        slot.Path = buffer;
+        slot.Capacity = path.size() + 1;
+    }
+    std::copy(path.begin(), path.end(), slot.Path);
+    slot.Path[path.size()] = 0;
+    slot.State.store(2);
+    return &slot;
+}
+
+// Null when no slot could be had (the file is then not removed on a signal).
+TPendingSlot* RegisterPendingFile(const fs::path& temp) noexcept
+{
+    for (TPendingBlock* block = PendingBlocks.load(); block; block = block->Next)
+        for (TPendingSlot& slot : block->Slots) {
+            int expected = 0;
+            if (slot.State.load() == 0 && slot.State.compare_exchange_strong(expected, 1))
+                return FillPendingSlot(slot, temp.native());
+        }
+    auto* block = new (std::nothrow) TPendingBlock;
+    if (!block)
+        return nullptr;
+    block->Slots[0].State.store(1);
+    block->Next = PendingBlocks.load();
+    while (!PendingBlocks.compare_exchange_weak(block->Next, block)) {
+    }
+    return FillPendingSlot(block->Slots[0], temp.native());
+}
+
+void UnregisterPendingFile(TPendingSlot* slot) noexcept
+{
+    if (!slot)
+        return;
+    slot->State.store(1);
+    slot->State.store(0);
+}
+
+// Only async-signal-safe calls: unlink and raise.
+void RemovePendingFilesAndDie(int sig)
+{
+    for (TPendingBlock* block = PendingBlocks.load(); block; block = block->Next)
+        for (TPendingSlot& slot : block->Slots)
+            if (slot.State.load() == 2)
+#ifdef _WIN32
+                _wunlink(slot.Path);
+#else
+                ::unlink(slot.Path);
+#endif
+    std::raise(sig); // the default action, restored when the handler was entered
+}
+
+// Ctrl+C, SIGTERM and SIGHUP remove the temporary files before they end the process, unless the
+// program handles or ignores them itself.
+void InstallSignalCleanup()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+#ifdef _WIN32
+        for (int sig : {SIGINT, SIGTERM}) {
+            const auto previous = std::signal(sig, RemovePendingFilesAndDie);
+            if (previous != SIG_DFL && previous != SIG_ERR)
+                std::signal(sig, previous);
+        }
+#else
+        for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction previous {};
+            if (::sigaction(sig, nullptr, &previous) != 0 || (previous.sa_flags & SA_SIGINFO) ||
+                previous.sa_handler != SIG_DFL)
+                continue;
+            struct sigaction action {};
+            action.sa_handler = RemovePendingFilesAndDie;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESETHAND;
+            ::sigaction(sig, &action, nullptr);
+        }
+#endif
+    });
+}
+
+// The target with its symbolic links followed, so that the file a link points to is replaced and
+// the link stays.
+fs::path FollowLinks(fs::path target, const std::string& path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec)) || ec)
+            return target;
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec)
+            throw FileError("Cannot write file \"" + path + "\": " + ec.message());
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    ThrowFileError("Cannot write file", path, ELOOP);
+}
+
+// Refuses an existing target that is not a regular file or that is read-only; returns the
+// permission bits of an existing one, which the new file takes over.
+std::optional<unsigned> CheckTarget(const fs::path& target, const std::string& path)
+{
+#ifdef _WIN32
+    std::error_code ec;
+    const fs::file_status st = fs::status(target, ec);
+    if (ec || !fs::exists(st))
+        return std::nullopt;
+    if (!fs::is_regular_file(st))
+        ThrowNotRegular("Cannot write file", path,
+                        fs::is_directory(st) ? "it is a folder, not a file" : "it is not a regular file");
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
+        ThrowNotRegular("Cannot write file", path, "the file is read-only");
+    return std::nullopt;
+#else
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0)
+        return std::nullopt; // no file yet (or none that can be reached: creating it will say why)
+    if (!S_ISREG(st.st_mode))
+        ThrowNotRegular("Cannot write file", path, NotRegularReason(st.st_mode));
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        ThrowNotRegular("Cannot write file", path, "the file is read-only");
+    if (::access(target.c_str(), W_OK) != 0)
+        ThrowFileError("Cannot write file", path, errno);
+    return unsigned(st.st_mode & 07777);
+#endif
+}
+
+// "." + the target's name + "." + six characters, in the target's folder; the name is cut (at a
+// character boundary) so that the whole stays within the 255 bytes file systems allow.
+fs::path TemporaryName(const fs::path& target, uint64_t tag)
+{
+    constexpr size_t MaxNameBytes = 255;
+    constexpr size_t TagLength = 6;
+    std::string name = FromPath(target.filename());
+    const size_t room = MaxNameBytes - 2 - TagLength;
+    if (name.size() > room) {
+        size_t cut = room;
+        while (cut > 0 && (uint8_t(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    std::string temp = "." + name + ".";
+    for (size_t i = 0; i < TagLength; ++i, tag /= 36)
+        temp += "0123456789abcdefghijklmnopqrstuvwxyz"[tag % 36];
+    return target.parent_path() / ToPath(temp);
 }
 
 std::string& AppFolderOverride()
@@ -310,113 +540,153 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes)
     return data;
 }
 
-namespace {
+struct TAtomicFile::TState {
+    std::string Path; // as given, for messages
+    fs::path Target;  // with its links followed
+    fs::path Temp;
+    FilePtr File;
+    TPendingSlot* Slot = nullptr;
 
-// Writes data to a new temporary file beside path (flushed to disk when sync is set) and returns
-// its name. Throws FileError and leaves nothing behind on failure.
-fs::path WriteTemp(const std::string& path, std::span<const uint8_t> data, bool sync)
+    // Closes and removes the temporary file, unless it has been committed.
+    void Discard() noexcept
+    {
+        File.reset();
+        if (!Temp.empty()) {
+            std::error_code ec;
+            fs::remove(Temp, ec);
+            Temp.clear();
+        }
+        UnregisterPendingFile(Slot);
+        Slot = nullptr;
+    }
+};
+
+TAtomicFile::TAtomicFile(const std::string& path) : State(std::make_unique<TState>())
 {
-
-    const fs::path target = ToPath(path);
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
+    TState& s = *State;
+    s.Path = path;
+    s.Target = FollowLinks(ToPath(path), path);
+    const std::optional<unsigned> mode = CheckTarget(s.Target, path);
+    InstallSignalCleanup();
     static std::mt19937_64 random{std::random_device{}()};
     static std::mutex randomLock;
-    fs::path temp;
-    FilePtr f;
-    for (int attempt = 0; attempt < 100 && !f; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !s.File; ++attempt) {
         uint64_t tag;
         {
             std::lock_guard lock(randomLock);
             tag = random();
         }
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(tag));
-        // Built by appending: "." + name trips a false -Wrestrict of GCC 12 at -O3.
-        std::u8string name = u8".";
-        name += target.filename().u8string();
-        name.append(suffix, suffix + std::strlen(suffix));
-        temp = folder / name;
+        s.Temp = TemporaryName(s.Target, tag);
 #ifdef _WIN32
-        f.reset(_wfopen(temp.c_str(), L"wbx"));
+        (void)mode;
+        s.File.reset(_wfopen(s.Temp.c_str(), L"wbx"));
 #else
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(s.Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            struct stat st {};
-            if (::stat(target.c_str(), &st) == 0)
-                ::fchmod(fd, st.st_mode & 07777);
-            f.reset(::fdopen(fd, "wb"));
-            if (!f)
+            if (mode)
+                ::fchmod(fd, mode_t(*mode));
+            s.File.reset(::fdopen(fd, "wb"));
+            if (!s.File) {
+                const int err = errno;
                 ::close(fd);
+                ::unlink(s.Temp.c_str());
+                errno = err;
+            }
         }
 #endif
-        if (!f && errno != EEXIST)
+        if (!s.File && errno != EEXIST)
             break;
     }
-    if (!f)
+    if (!s.File)
         ThrowFileError("Cannot create file", path, errno);
-
-    auto fail = [&](int err) {
-        f.reset();
-        std::error_code ec;
-        fs::remove(temp, ec);
-        ThrowFileError("Cannot write file", path, err);
-    };
-    if (!data.empty() && std::fwrite(data.data(), 1, data.size(), f.get()) != data.size())
-        fail(errno ? errno : EIO);
-    if (std::fflush(f.get()) != 0)
-        fail(errno ? errno : EIO);
-    if (sync && !SyncToDisk(f.get()))
-        fail(errno);
-    if (std::fclose(f.release()) != 0)
-        fail(errno ? errno : EIO);
-    return temp;
+    s.Slot = RegisterPendingFile(s.Temp);
 }
 
-// Renames a temporary file over its target; removes it on failure.
-void RenameOver(const fs::path& temp, const std::string& path)
+TAtomicFile::~TAtomicFile()
 {
-    std::error_code ec;
-    fs::rename(temp, ToPath(path), ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw FileError("Cannot write file \"" + path + "\": " + ec.message());
-    }
+    if (State)
+        State->Discard();
 }
 
-} // namespace
+std::string TAtomicFile::TemporaryPath() const { return FromPath(State->Temp); }
+
+void TAtomicFile::Fail(int err)
+{
+    State->Discard();
+    ThrowFileError("Cannot write file", State->Path, err);
+}
+
+void TAtomicFile::Write(std::span<const uint8_t> data)
+{
+    if (!State->File)
+        ThrowFileError("Cannot write file", State->Path, EBADF);
+    if (!data.empty() && std::fwrite(data.data(), 1, data.size(), State->File.get()) != data.size())
+        Fail(errno ? errno : EIO);
+}
+
+void TAtomicFile::Close(bool sync)
+{
+    TState& s = *State;
+    if (!s.File)
+        ThrowFileError("Cannot write file", s.Path, EBADF);
+    std::FILE* f = s.File.get();
+    if (std::fflush(f) != 0)
+        Fail(errno ? errno : EIO);
+    if (sync && !SyncToDisk(f))
+        Fail(errno);
+    if (std::fclose(s.File.release()) != 0)
+        Fail(errno ? errno : EIO);
+}
+
+void TAtomicFile::Replace()
+{
+    TState& s = *State;
+    if (s.File || s.Temp.empty())
+        ThrowFileError("Cannot write file", s.Path, EBADF);
+    std::error_code ec;
+    fs::rename(s.Temp, s.Target, ec);
+    if (ec) {
+        s.Discard();
+        throw FileError("Cannot write file \"" + s.Path + "\": " + ec.message());
+    }
+    UnregisterPendingFile(s.Slot);
+    s.Slot = nullptr;
+    s.Temp.clear();
+}
+
+void TAtomicFile::Commit()
+{
+    Close(true);
+    Replace();
+}
 
 void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
 {
-    RenameOver(WriteTemp(path, data, true), path);
+    TAtomicFile file(path);
+    file.Write(data);
+    file.Commit();
 }
 
-TFileBatch::~TFileBatch()
-{
-    for (const auto& [temp, target] : Pending) {
-        std::error_code ec;
-        fs::remove(ToPath(temp), ec);
-    }
-}
+TFileBatch::TFileBatch() = default;
+TFileBatch::~TFileBatch() = default;
 
 void TFileBatch::Add(const std::string& path, std::span<const uint8_t> data)
 {
-    Pending.emplace_back(FromPath(WriteTemp(path, data, false)), path);
+    auto file = std::make_unique<TAtomicFile>(path);
+    file->Write(data);
+    file->Close(false);
+    Pending.push_back(std::move(file));
 }
 
 void TFileBatch::Commit()
 {
     std::vector<std::string> temps;
-    for (const auto& entry : Pending)
-        temps.push_back(entry.first);
+    for (const auto& file : Pending)
+        temps.push_back(file->TemporaryPath());
     FlushToDisk(temps);
-    while (!Pending.empty()) {
-        const auto [temp, target] = Pending.front();
-        Pending.erase(Pending.begin());
-        RenameOver(ToPath(temp), target);
-    }
+    for (const auto& file : Pending)
+        file->Replace();
+    Pending.clear();
 }
 
 size_t TMemorySource::ReadAt(uint64_t offset, uint8_t* dst, size_t n)
@@ -467,6 +737,19 @@ bool FileExists(const std::string& path)
 {
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(ToPath(path), ec);
+}
+
+bool PathExists(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::exists(fs::symlink_status(ToPath(path), ec));
+}
+
+bool IsSpecialFile(const std::string& path)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::status(ToPath(path), ec);
+    return !ec && fs::exists(st) && !fs::is_regular_file(st) && !fs::is_directory(st);
 }
 
 bool DirectoryExists(const std::string& path)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -65,22 +66,57 @@ std::vector<std::string> DataFolderList(std::string_view name);
 // FindDataFolder("palette") + separator.
 std::string PaletteFolder();
 
+// Files are read only when they are regular files: a pipe, socket, device or folder given by
+// name is refused with FileError (it is checked before opening and again once open, and opening
+// never waits for a writer).
+
 // Reads a whole file in one piece. Throws FileError naming the file and the reason.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // Reads at most maxBytes from the start of a file. Throws FileError.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes);
-// Writes data to a temporary file in the target's folder, flushes it to disk and renames it
-// over the target. On any failure the target is untouched and FileError carries the reason.
+
+// A file written through a temporary file in the target's folder, whose name is the target's
+// with a dot before and a dot and six characters after it (a long name is cut so that the
+// temporary name stays within 255 bytes). Commit flushes it to disk and renames it over the
+// target; until then the target is untouched, and the temporary file is removed when the object
+// goes without Commit, when a step fails, or when the process is ended by Ctrl+C, SIGTERM or
+// SIGHUP. A target that is a symbolic link is followed: the file it points to is replaced and the
+// link stays. A target that is not a regular file (a pipe, a device, a folder) or that is
+// read-only is refused. Every failure throws FileError naming the file and the reason.
+class TAtomicFile {
+public:
+    explicit TAtomicFile(const std::string& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Write(std::span<const uint8_t> data);
+    // Close (flushing the data to disk), then Replace.
+    void Commit();
+    // The two steps of Commit, for files flushed to disk together (TFileBatch): Close ends the
+    // writing, Replace renames the temporary file over the target.
+    void Close(bool flushToDisk);
+    void Replace();
+    // The temporary file being written ("" once it has replaced the target).
+    std::string TemporaryPath() const;
+
+private:
+    struct TState;
+    std::unique_ptr<TState> State;
+    [[noreturn]] void Fail(int err);
+};
+
+// Writes data through a TAtomicFile.
 void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data);
 
 // Many files written as WriteFileAtomic writes one, but flushed to disk together (one flush
-// instead of one a file): Add writes each to a temporary file beside its target, Commit flushes
-// them and renames them over their targets in the order added. Temporary files not committed are
-// removed when the batch ends. Add and Commit throw FileError; a failed rename leaves the targets
-// before it replaced.
+// instead of one a file): Add writes each to a temporary file beside its target (a TAtomicFile),
+// Commit flushes them and renames them over their targets in the order added. Temporary files not
+// committed are removed when the batch ends. Add and Commit throw FileError; a failed rename
+// leaves the targets before it replaced.
 class TFileBatch {
 public:
-    TFileBatch() = default;
+    TFileBatch();
     ~TFileBatch();
     TFileBatch(const TFileBatch&) = delete;
     TFileBatch& operator=(const TFileBatch&) = delete;
@@ -88,7 +124,7 @@ public:
     void Commit();
 
 private:
-    std::vector<std::pair<std::string, std::string>> Pending; // temporary file, target
+    std::vector<std::unique_ptr<TAtomicFile>> Pending;
 };
 
 // Random access to the bytes of a file or of a buffer, for the probes that look at a few bytes
@@ -127,7 +163,11 @@ private:
     uint64_t FileSize = 0;
 };
 
+// FileExists: a regular file (links followed); PathExists: anything at all, even a dangling
+// link; IsSpecialFile: a pipe, socket or device (links followed), which the readers refuse.
 bool FileExists(const std::string& path);
+bool PathExists(const std::string& path);
+bool IsSpecialFile(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
 struct TDirEntry {

@@ -35,7 +35,7 @@ void ListInto(std::vector<std::string>& list, const std::string& folder, std::se
     for (const TDirEntry& entry : ListDirectory(folder)) {
         if (entry.IsFolder)
             ListInto(list, folder + entry.Name + PathSeparator, visited);
-        else if (IsSHPExtension(ExtractFileExt(entry.Name)))
+        else if (IsSHPExtension(ExtractFileExt(entry.Name)) && !IsSpecialFile(folder + entry.Name))
             list.push_back(folder + entry.Name);
     }
 }

@@ -31,7 +31,8 @@ inline constexpr const char* MsgHeadersNil = "Error: Stored Headers are Nil.... 
 // Appends the full paths of the SHP files (by extension, any case) below folder, depth first:
 // each folder's entries sorted by name without regard to case, a sub-folder's files at the place
 // where the sub-folder comes. folder ends with a separator (one is added when it does not).
-// Folders reached twice through links are listed once.
+// Folders reached twice through links are listed once; entries that are not regular files
+// (pipes, sockets, devices) are passed over.
 void ListSHPFiles(std::vector<std::string>& list, const std::string& folder);
 
 // The path of file relative to baseFolder (which ends with a separator); the whole path when it

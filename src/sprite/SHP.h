@@ -150,8 +150,10 @@ public:
     // once complete. Throws AssertionError for a OneFrameLoad sprite, SHPError for a sprite that
     // cannot be stored (Format None, no frames or more than 65535, a canvas over 65535, a frame
     // rectangle outside the canvas, a TS/RA2 file of 4 GiB or a TD/RA1 file of 16 MiB or more)
-    // and FileError when writing fails; in every such case the target is untouched and the
-    // sprite is not marked saved. Afterwards FileName is name, IsSaved and HasFile are true, and
+    // and FileError when writing fails or the target cannot be replaced (see TAtomicFile: a
+    // pipe, device or read-only file is refused, a link is followed); in every such case the
+    // target is untouched and the sprite is not marked saved. The TS/RA2 file is written frame
+    // by frame. Afterwards FileName is name, IsSaved and HasFile are true, and
     // CustomPalette is true when the palette trailer was written (SavePalette).
     void SaveToFile(const std::string& name, TSHPFormat layout = TSHPFormat::TS);
     // As SaveToFile, at the stream's position (offsets in the file count from there); FileName

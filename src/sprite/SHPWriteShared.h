@@ -4,6 +4,7 @@
 #include "SHP.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vantrel::writer {
@@ -34,6 +35,28 @@ inline void Put32(uint8_t* p, uint32_t v)
 // the SHP layouts cannot hold: no frames or more than 65535, a canvas side over 65535 or below
 // minSide, a non-empty frame rectangle that does not lie inside the canvas.
 void CheckStorable(const TSHP& sprite, const char* layoutName, int minSide);
+
+// Where the TS/RA2 writer puts the file, piece by piece in file order.
+class TByteSink {
+public:
+    virtual ~TByteSink() = default;
+    virtual void Put(std::span<const uint8_t> bytes) = 0;
+};
+
+// What the TS/RA2 writer stores for each frame, decided before anything is written.
+struct TTSFramePlan {
+    bool Empty = true;
+    bool Encoded = false;
+    uint64_t Size = 0;
+    uint16_t Flags = 0;
+    TColour24 Radar;
+};
+// Refuses (SHPError) a sprite the TS/RA2 layout cannot hold, the file size included; otherwise
+// the plan of every frame.
+std::vector<TTSFramePlan> PlanTS(const TSHP& sprite);
+// Writes the TS/RA2 file of a planned sprite frame by frame: its working memory is one frame's
+// data. Offsets count from the sink's first byte.
+void WriteTS(const TSHP& sprite, const std::vector<TTSFramePlan>& plans, TByteSink& sink);
 
 // The file images of the two layouts, appended to out; offsets count from where they begin.
 // Neither changes the sprite.

@@ -91,14 +91,6 @@ uint64_t EncodedFrameSize(const TRectRows& rows, int cx, int cy)
     return total;
 }
 
-struct TFramePlan {
-    bool Empty = true;
-    bool Encoded = false;
-    uint64_t Size = 0;
-    uint16_t Flags = 0;
-    TColour24 Radar;
-};
-
 bool TriesEncoding(uint8_t mode, int i, int count)
 {
     if (mode == 1)
@@ -106,10 +98,10 @@ bool TriesEncoding(uint8_t mode, int i, int count)
     return mode != 3;
 }
 
-TFramePlan PlanFrame(const TSHP& s, int i)
+TTSFramePlan PlanFrame(const TSHP& s, int i)
 {
     const TSHPFrame& f = s.Frames[size_t(i)];
-    TFramePlan plan;
+    TTSFramePlan plan;
     plan.Radar = s.AverageColour(i);
     plan.Flags = uint16_t(s.ForcedFlags & ~LineEncodedFlag);
     plan.Empty = f.CX == 0 || f.CY == 0;
@@ -145,7 +137,7 @@ void WriteFrameData(const TSHP& s, const TSHPFrame& f, bool encoded, uint8_t* ou
     }
 }
 
-void WriteFrameHeader(const TSHPFrame& f, const TFramePlan& plan, uint32_t offset, uint8_t* h)
+void WriteFrameHeader(const TSHPFrame& f, const TTSFramePlan& plan, uint32_t offset, uint8_t* h)
 {
     std::memset(h, 0, TSFrameHeaderSize);
     Put16(h + 0, f.X);
@@ -167,20 +159,61 @@ std::string SizeText(uint64_t bytes) { return std::to_string(bytes) + " bytes"; 
                    std::to_string(int(layout)) + ")");
 }
 
-std::vector<uint8_t> BuildFile(const TSHP& s, TSHPFormat layout)
+// The refusals that come before any layout's checks.
+void CheckSavable(const TSHP& s, TSHPFormat layout)
 {
     if (s.OneFrameLoad)
         throw AssertionError(MsgSaveOneFrameLoad);
     if (s.Format == TSHPFormat::None)
         throw SHPError("There is no sprite to save: nothing has been loaded or created");
-    std::vector<uint8_t> out;
-    if (layout == TSHPFormat::TS)
-        AppendTS(s, out);
-    else if (layout == TSHPFormat::TD)
-        AppendTD(s, out);
-    else
+    if (layout != TSHPFormat::TS && layout != TSHPFormat::TD)
         RefuseLayout(layout);
-    return out;
+}
+
+class TVectorSink final : public TByteSink {
+public:
+    explicit TVectorSink(std::vector<uint8_t>& out) : Out(out) {}
+    void Put(std::span<const uint8_t> bytes) override { Out.insert(Out.end(), bytes.begin(), bytes.end()); }
+
+private:
+    std::vector<uint8_t>& Out;
+};
+
+class TFileSink final : public TByteSink {
+public:
+    explicit TFileSink(TAtomicFile& file) : File(file) {}
+    void Put(std::span<const uint8_t> bytes) override { File.Write(bytes); }
+
+private:
+    TAtomicFile& File;
+};
+
+class TStreamSink final : public TByteSink {
+public:
+    explicit TStreamSink(std::ostream& stream) : Stream(stream) {}
+    void Put(std::span<const uint8_t> bytes) override
+    {
+        Stream.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        Written += bytes.size();
+        if (!Stream)
+            throw FileError("Cannot write the sprite: the stream did not take its " + SizeText(Written));
+    }
+
+private:
+    std::ostream& Stream;
+    uint64_t Written = 0;
+};
+
+// Writes the sprite in a layout: the TS/RA2 file frame by frame, the TD/RA1 file whole.
+void WriteLayout(const TSHP& s, TSHPFormat layout, TByteSink& sink)
+{
+    if (layout == TSHPFormat::TS) {
+        WriteTS(s, PlanTS(s), sink);
+        return;
+    }
+    std::vector<uint8_t> file;
+    AppendTD(s, file);
+    sink.Put(file);
 }
 
 void MarkSaved(TSHP& s)
@@ -234,14 +267,14 @@ void AppendPaletteTrailer(const TSHP& s, std::vector<uint8_t>& out)
     std::memcpy(p + 772, PaletteTrailerTag, sizeof PaletteTrailerTag);
 }
 
-void AppendTS(const TSHP& s, std::vector<uint8_t>& out)
+std::vector<TTSFramePlan> PlanTS(const TSHP& s)
 {
     CheckStorable(s, "TS/RA2", 0);
     if ((s.Width == 0 || s.Height == 0) && s.FrameCount() > 1)
         throw SHPError("A sprite of " + std::to_string(s.FrameCount()) + " frames needs a canvas of at least 1 x 1 "
                        "pixels in the TS/RA2 layout");
     const int count = s.FrameCount();
-    std::vector<TFramePlan> plans(static_cast<size_t>(count));
+    std::vector<TTSFramePlan> plans(static_cast<size_t>(count));
     uint64_t total = TSFileHeaderSize + TSFrameHeaderSize * uint64_t(count) + (s.SavePalette ? PaletteTrailerSize : 0);
     for (int i = 0; i < count; ++i) {
         plans[size_t(i)] = PlanFrame(s, i);
@@ -250,49 +283,86 @@ void AppendTS(const TSHP& s, std::vector<uint8_t>& out)
             throw SHPError("The sprite needs more than " + SizeText(TSFileSizeLimit - 1) +
                            " in the TS/RA2 layout, whose 32-bit offsets cannot reach beyond that");
     }
+    return plans;
+}
 
-    const size_t base = out.size();
-    out.resize(base + size_t(total) - (s.SavePalette ? PaletteTrailerSize : 0));
-    uint8_t* file = out.data() + base;
-    Put16(file + 0, 0);
-    Put16(file + 2, uint32_t(s.Width));
-    Put16(file + 4, uint32_t(s.Height));
-    Put16(file + 6, uint32_t(count));
-    uint64_t offset = TSFileHeaderSize + TSFrameHeaderSize * uint64_t(count);
+void WriteTS(const TSHP& s, const std::vector<TTSFramePlan>& plans, TByteSink& sink)
+{
+    const int count = s.FrameCount();
+    std::vector<uint8_t> head(TSFileHeaderSize + TSFrameHeaderSize * size_t(count));
+    Put16(head.data() + 0, 0);
+    Put16(head.data() + 2, uint32_t(s.Width));
+    Put16(head.data() + 4, uint32_t(s.Height));
+    Put16(head.data() + 6, uint32_t(count));
+    uint64_t offset = head.size();
     for (int i = 0; i < count; ++i) {
-        const TSHPFrame& f = s.Frames[size_t(i)];
-        const TFramePlan& plan = plans[size_t(i)];
-        uint8_t* header = file + TSFileHeaderSize + TSFrameHeaderSize * size_t(i);
-        WriteFrameHeader(f, plan, plan.Empty ? 0 : uint32_t(offset), header);
+        const TTSFramePlan& plan = plans[size_t(i)];
+        uint8_t* header = head.data() + TSFileHeaderSize + TSFrameHeaderSize * size_t(i);
+        WriteFrameHeader(s.Frames[size_t(i)], plan, plan.Empty ? 0 : uint32_t(offset), header);
+        offset += plan.Empty ? 0 : plan.Size;
+    }
+    sink.Put(head);
+    head = {};
+    std::vector<uint8_t> data;
+    for (int i = 0; i < count; ++i) {
+        const TTSFramePlan& plan = plans[size_t(i)];
         if (plan.Empty)
             continue;
-        WriteFrameData(s, f, plan.Encoded, file + offset);
-        offset += plan.Size;
+        data.resize(size_t(plan.Size));
+        WriteFrameData(s, s.Frames[size_t(i)], plan.Encoded, data.data());
+        sink.Put(data);
     }
-    AppendPaletteTrailer(s, out);
+    std::vector<uint8_t> trailer;
+    AppendPaletteTrailer(s, trailer);
+    sink.Put(trailer);
+}
+
+void AppendTS(const TSHP& s, std::vector<uint8_t>& out)
+{
+    TVectorSink sink(out);
+    WriteTS(s, PlanTS(s), sink);
 }
 
 } // namespace writer
 
 void TSHP::SaveToFile(const std::string& name, TSHPFormat layout)
 {
-    const std::vector<uint8_t> bytes = BuildFile(*this, layout);
-    WriteFileAtomic(name, bytes);
+    CheckSavable(*this, layout);
+    std::vector<TTSFramePlan> plans;
+    if (layout == TSHPFormat::TS)
+        plans = PlanTS(*this); // every refusal comes before the file is touched
+    else
+        CheckStorable(*this, "TD/RA1", 1);
+    TAtomicFile file(name);
+    TFileSink sink(file);
+    if (layout == TSHPFormat::TS)
+        writer::WriteTS(*this, plans, sink);
+    else
+        WriteLayout(*this, layout, sink);
+    file.Commit();
     FileName = name;
     MarkSaved(*this);
 }
 
 void TSHP::SaveToStream(std::ostream& stream, TSHPFormat layout)
 {
-    const std::vector<uint8_t> bytes = BuildFile(*this, layout);
-    stream.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    CheckSavable(*this, layout);
+    TStreamSink sink(stream);
+    WriteLayout(*this, layout, sink);
     stream.flush();
     if (!stream)
-        throw FileError("Cannot write the sprite: the stream did not take its " + SizeText(bytes.size()));
+        throw FileError("Cannot write the sprite: the stream failed");
     MarkSaved(*this);
 }
 
-std::vector<uint8_t> TSHP::SaveToMemory(TSHPFormat layout) const { return BuildFile(*this, layout); }
+std::vector<uint8_t> TSHP::SaveToMemory(TSHPFormat layout) const
+{
+    CheckSavable(*this, layout);
+    std::vector<uint8_t> out;
+    TVectorSink sink(out);
+    WriteLayout(*this, layout, sink);
+    return out;
+}
 
 void TSHP::WriteTS(std::vector<uint8_t>& out)
 {

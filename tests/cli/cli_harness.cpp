@@ -53,7 +53,7 @@ std::vector<uint8_t> EncodeRow(const uint8_t* row, int width)
 
 } // namespace
 
-RunResult RunCli(const std::vector<std::string>& args)
+RunResult RunCli(const std::vector<std::string>& args, int watchdogSeconds)
 {
     QStringList list;
     for (const std::string& a : args)
@@ -64,8 +64,14 @@ RunResult RunCli(const std::vector<std::string>& args)
     process.setStandardInputFile(QProcess::nullDevice());
     process.start();
     RunResult result;
-    if (!process.waitForStarted(30000) || !process.waitForFinished(300000)) {
+    if (!process.waitForStarted(30000)) {
         result.Err = "the tool did not run: " + process.errorString().toStdString();
+        return result;
+    }
+    if (!process.waitForFinished(watchdogSeconds * 1000)) {
+        process.kill();
+        process.waitForFinished(30000);
+        result.Err = "the tool was killed after running for " + std::to_string(watchdogSeconds) + " s";
         return result;
     }
     result.Status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;

@@ -20,8 +20,10 @@ struct RunResult {
     std::string Err;
 };
 
-// Runs the tool with the arguments (no shell involved) and waits for it.
-RunResult RunCli(const std::vector<std::string>& args);
+// Runs the tool with the arguments (no shell involved) and waits for it. A run that has not
+// ended after watchdogSeconds is killed and gives Status -1 (a fault that would hang the tool
+// fails the test instead of hanging it).
+RunResult RunCli(const std::vector<std::string>& args, int watchdogSeconds = 300);
 
 // A folder that is removed with everything in it at the end of the test. Path ends with the
 // separator.

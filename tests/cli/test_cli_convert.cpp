@@ -117,6 +117,32 @@ TEST(CliConvert, CompressionModes)
     EXPECT_FALSE(Exists(dir / "x.shp"));
 }
 
+// A sprite the layout cannot hold is a problem of the input (2); a target that cannot be
+// replaced by a file is one of the output (3). Neither leaves anything behind.
+TEST(CliConvert, WhatALayoutCannotHoldAndTargetsThatAreNoFiles)
+{
+    TempDir dir;
+    const std::string empty = dir.Write("empty.shp", {0, 0, 0, 0, 0, 0, 1, 0}); // one frame, 0 x 0
+    const RunResult td = RunCli({"convert", empty, dir / "td.shp", "--layout", "td"});
+    EXPECT_EQ(td.Status, 2);
+    EXPECT_NE(td.Err.find("\"" + empty + "\" as \"" + dir / "td.shp" + "\": A canvas of 0 x 0 pixels"),
+              std::string::npos)
+        << td.Err;
+    EXPECT_FALSE(Exists(dir / "td.shp"));
+#ifndef _WIN32
+    const std::string ts = dir.Write("v.shp", VariedTS());
+    const RunResult device = RunCli({"convert", ts, "/dev/null"});
+    EXPECT_EQ(device.Status, 3);
+    EXPECT_NE(device.Err.find("\"/dev/null\": it is a device"), std::string::npos) << device.Err;
+    std::filesystem::permissions(ts, std::filesystem::perms::owner_read);
+    const RunResult readOnly = RunCli({"convert", ts, ts, "--layout", "td"});
+    EXPECT_EQ(readOnly.Status, 3);
+    EXPECT_NE(readOnly.Err.find("read-only"), std::string::npos) << readOnly.Err;
+    EXPECT_EQ(Layout(ts), "ts");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2) << "no temporary file is left";
+#endif
+}
+
 TEST(CliConvert, PaletteTrailers)
 {
     TempDir dir;

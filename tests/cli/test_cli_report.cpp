@@ -5,6 +5,10 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace clitest;
 
 namespace {
@@ -157,3 +161,27 @@ TEST(CliReport, EmptyMissingAndUnreadableFolders)
     }
 #endif
 }
+
+#ifndef _WIN32
+// A pipe named like a sprite would block whoever opens it for reading until a writer comes.
+TEST(CliReport, PipesAreSkippedInFoldersAndRefusedByName)
+{
+    ReportFolder dir;
+    const std::string fifo = dir / "SHPs/sub/waiting.shp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    constexpr int Watchdog = 60;
+    const RunResult report = RunCli({"report", dir.Folder()}, Watchdog);
+    ASSERT_EQ(report.Status, 0) << report.Err;
+    EXPECT_EQ(report.Out, FullReport() + Summary + LB);
+    const RunResult zero = RunCli({"zero-test", dir.Folder()}, Watchdog);
+    EXPECT_EQ(zero.Status, 0) << zero.Err;
+
+    const std::vector<std::vector<std::string>> namedDirectly = {
+        {"info", fifo}, {"probe", fifo}, {"render", dir / "SHPs/a_ts.shp", "-o", dir / "a.png", "--palette", fifo}};
+    for (const std::vector<std::string>& named : namedDirectly) {
+        const RunResult r = RunCli(named, Watchdog);
+        EXPECT_EQ(r.Status, 2) << named[0] << ": " << r.Err;
+        EXPECT_NE(r.Err.find("\"" + fifo + "\": it is a pipe"), std::string::npos) << r.Err;
+    }
+}
+#endif

@@ -8,6 +8,10 @@
 #include <fstream>
 #include <random>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace vantrel;
 namespace fs = std::filesystem;
 
@@ -226,3 +230,19 @@ TEST(ListSHPFiles, MissingFolderGivesNothingAndLinkLoopsEnd)
     EXPECT_EQ(list[0], dir.Path + "loop" + Sep + "a.shp");
 #endif
 }
+
+#ifndef _WIN32
+TEST(ListSHPFiles, PipesAndDevicesArePassedOverAndRefusedByTheReaders)
+{
+    ReportTempDir dir;
+    dir.Write("a.shp", {1});
+    ASSERT_EQ(mkfifo((dir.Path + "pipe.shp").c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", dir.Path + "null.shp");
+    fs::create_symlink(dir.Path + "gone", dir.Path + "dangling.shp"); // listed: reading it says why it fails
+    std::vector<std::string> list;
+    ListSHPFiles(list, dir.Path);
+    EXPECT_EQ(list, (std::vector<std::string>{dir.Path + "a.shp", dir.Path + "dangling.shp"}));
+    EXPECT_THROW(ReadWholeFile(dir.Path + "null.shp"), FileError);
+    EXPECT_THROW(ReadFileHead(dir.Path + "pipe.shp", 8), FileError); // would wait for a writer if opened
+}
+#endif

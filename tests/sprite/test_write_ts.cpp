@@ -5,6 +5,9 @@
 #include <sstream>
 
 #ifndef _WIN32
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -294,3 +297,82 @@ TEST(SaveToFile, RefusalsAndFailuresLeaveTheTargetIntact)
     }
 #endif
 }
+
+TEST(SaveToFile, EveryAllowedNameCanBeWritten)
+{
+    TTempDir dir;
+    TSHP s;
+    MakeSmallSprite(s);
+    const std::string name = dir.File(std::string(251, 'n') + ".shp"); // 255 bytes, the most a name may have
+    std::string accents;
+    for (int i = 0; i < 125; ++i)
+        accents += "\xC3\xA9"; // the temporary name cuts this one between two characters
+    const std::string multiByte = dir.File(accents + ".shp");
+    for (const std::string& target : {name, multiByte}) {
+        s.SaveToFile(target);
+        EXPECT_EQ(ReadBytes(target), s.SaveToMemory());
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path), {}), 2) << "no temporary file is left";
+}
+
+#ifndef _WIN32
+TEST(SaveToFile, LinksAreFollowedAndPipesDevicesAndReadOnlyFilesRefused)
+{
+    namespace fs = std::filesystem;
+    TTempDir dir;
+    TSHP s;
+    MakeSmallSprite(s);
+    const std::string real = dir.File("real.shp");
+    WriteBytes(real, {1, 2, 3});
+    fs::create_directory(dir.Path / "links");
+    fs::create_symlink("../real.shp", dir.Path / "links" / "link.shp");
+    s.SaveToFile(dir.File("links/link.shp"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path / "links" / "link.shp"));
+    EXPECT_EQ(ReadBytes(real), s.SaveToMemory());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path / "links"), {}), 1);
+
+    auto expectRefused = [&](const std::string& target, const std::string& reason) {
+        try {
+            s.SaveToFile(target);
+            ADD_FAILURE() << target << " was written";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("\"" + target + "\": " + reason), std::string::npos) << e.what();
+        }
+    };
+    const std::string pipe = dir.File("pipe.shp");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    expectRefused(pipe, "it is a pipe");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    expectRefused("/dev/null", "it is a device");
+    expectRefused(dir.File("links"), "it is a folder");
+    const std::string locked = dir.File("locked.shp");
+    WriteBytes(locked, {7});
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read);
+    expectRefused(locked, "the file is read-only");
+    EXPECT_EQ(ReadBytes(locked), Bytes{7});
+}
+
+// A save ended by a signal takes its temporary file with it; the target is untouched.
+TEST(SaveToFile, EndedBySignalLeavesNoTemporaryFile)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TTempDir dir;
+        const std::string target = dir.File("out.shp");
+        WriteBytes(target, {1, 2, 3});
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TAtomicFile file(target);
+            file.Write(Bytes(1 << 20, 9));
+            const bool temporaryThere = std::filesystem::exists(file.TemporaryPath());
+            kill(getpid(), signal);
+            _exit(temporaryThere ? 0 : 1); // reached only when the signal did not end the process
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "signal " << signal << ", status " << status;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path), {}), 1) << "signal " << signal;
+        EXPECT_EQ(ReadBytes(target), (Bytes{1, 2, 3}));
+    }
+}
+#endif
