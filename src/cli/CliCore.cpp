@@ -28,7 +28,7 @@ void ThrowUsage(std::string_view command, const std::string& problem)
 void ThrowInput(const std::string& message) { throw TCliError(ExitInput, message); }
 void ThrowOutput(const std::string& message) { throw TCliError(ExitOutput, message); }
 
-void Reading(const std::function<void()>& f)
+void Reading(const std::function<void()>& f, const std::string& task)
 {
     try {
         f();
@@ -37,11 +37,11 @@ void Reading(const std::function<void()>& f)
     } catch (const SHPError& e) {
         ThrowInput(e.what());
     } catch (const std::bad_alloc&) {
-        ThrowInput("Not enough memory to read the input");
+        ThrowInput("Not enough memory to " + task);
     }
 }
 
-void Writing(const std::function<void()>& f)
+void Writing(const std::function<void()>& f, const std::string& task)
 {
     try {
         f();
@@ -50,7 +50,7 @@ void Writing(const std::function<void()>& f)
     } catch (const SHPError& e) {
         ThrowOutput(e.what());
     } catch (const std::bad_alloc&) {
-        ThrowOutput("Not enough memory to build the output");
+        ThrowOutput("Not enough memory to " + task);
     }
 }
 

@@ -34,9 +34,10 @@ public:
 [[noreturn]] void ThrowInput(const std::string& message);
 [[noreturn]] void ThrowOutput(const std::string& message);
 
-// Runs f; library errors become input errors (reading) or output errors (writing).
-void Reading(const std::function<void()>& f);
-void Writing(const std::function<void()>& f);
+// Runs f; library errors become input errors (reading) or output errors (writing). Running out
+// of memory says "Not enough memory to " + task.
+void Reading(const std::function<void()>& f, const std::string& task = "read the input");
+void Writing(const std::function<void()>& f, const std::string& task = "build the output");
 
 // "\"path\"": how messages name files.
 std::string Quoted(std::string_view path);

@@ -7,6 +7,7 @@
 #include "sprite/FileUtil.h"
 #include "sprite/SHP.h"
 #include "sprite/TestSprite.h"
+#include "sprite/WorkBudget.h"
 
 namespace vantrel::cli {
 
@@ -60,6 +61,10 @@ int CmdConvert(const TArgList& list)
         ChoosePalette(*sprite, args);
     sprite->SavePalette = keepPalette || hadTrailer;
     sprite->CompressionMode = compression;
+    if (*layout == TSHPFormat::TD)
+        RequireWithinBudget("convert", args.Positionals()[0], FramesText(*sprite) + " to the TD/RA1 layout", 0, 0,
+                            uint64_t(sprite->FrameCount()) * uint64_t(sprite->Width) * uint64_t(sprite->Height), 1,
+                            TDEncodingWeight);
     SaveSprite(*sprite, args.Positionals()[1], *layout);
     return ExitOK;
 }

@@ -102,7 +102,7 @@ int CmdInfo(const TArgList& list)
         auto sprite = std::make_unique<TSHP>();
         sprite->KeepHeaders = true;
         try {
-            Reading([&] { sprite->LoadFromFile(files[i]); });
+            Reading([&] { sprite->LoadFromFile(files[i]); }, "read " + Quoted(files[i]));
         } catch (const TCliError& e) {
             progress.Clear();
             PrintError(e.what());

@@ -6,15 +6,15 @@
 #include "imaging/Imaging.h"
 #include "sprite/FileUtil.h"
 #include "sprite/SpriteSheet.h"
+#include "sprite/WorkBudget.h"
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 namespace vantrel::cli {
 
 namespace {
-
-// No picture larger than this many pixels is made (1 GiB at 4 bytes a pixel).
-constexpr int64_t MaxPicturePixels = int64_t(1) << 28;
 
 struct TRenderSettings {
     bool DrawShadows = false;
@@ -22,44 +22,34 @@ struct TRenderSettings {
     QImage Background; // null: none
 };
 
-QImage NewPicture(int64_t width, int64_t height, QImage::Format format)
+// How a render is asked for: one frame, every frame to a file of its own, or the sheet.
+struct TRenderJob {
+    enum { One, All, Sheet } Kind = One;
+    int Frame = 0;
+};
+
+bool DrawnOverShadow(const TSHP& sprite, int frame, const TRenderSettings& settings)
 {
-    if (width * height > MaxPicturePixels || width > INT32_MAX || height > INT32_MAX)
-        ThrowOutput("Cannot make a picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels: more than " + std::to_string(MaxPicturePixels) + " pixels");
-    QImage image(int(width), int(height), format);
-    if (image.isNull())
-        ThrowOutput("Not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels");
-    return image;
+    return settings.DrawShadows && sprite.HasShadowFrames() && frame >= 0 && frame < sprite.FrameCount() / 2;
 }
 
-// Every pixel repeated zoom times in both directions.
-QImage Replicate(const QImage& source, int zoom)
-{
-    if (zoom == 1)
-        return source;
-    QImage out = NewPicture(int64_t(source.width()) * zoom, int64_t(source.height()) * zoom, source.format());
-    for (int y = 0; y < source.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-        auto* first = reinterpret_cast<QRgb*>(out.scanLine(y * zoom));
-        for (int x = 0; x < source.width(); ++x)
-            for (int k = 0; k < zoom; ++k)
-                first[x * zoom + k] = in[x];
-        for (int k = 1; k < zoom; ++k)
-            std::memcpy(out.scanLine(y * zoom + k), first, size_t(out.bytesPerLine()));
-    }
-    return out;
-}
-
-// The picture of one frame: the frame (over its shadow frame), blended over the tiled background
-// when there is one. A null frame image gives the background alone.
+// The picture of one frame at the canvas size: the frame (over its shadow frame), blended over
+// the tiled background when there is one. A frame of -1 gives the background alone. The render
+// caches are freed at once, so that the memory of a frame is held only while it is drawn.
 QImage ComposeFrame(TSHP& sprite, int frame, const TRenderSettings& settings)
 {
-    QImage image = frame < 0 ? QImage() : FrameToPNG(sprite, frame, settings.DrawShadows);
+    QImage image;
+    if (frame >= 0) {
+        image = FrameToPNG(sprite, frame, settings.DrawShadows);
+        sprite.FreeFrameCache(frame);
+        if (DrawnOverShadow(sprite, frame, settings))
+            sprite.FreeFrameCache(frame + sprite.FrameCount() / 2);
+    }
     if (settings.Background.isNull()) {
         if (image.isNull()) {
-            image = NewPicture(sprite.Width, sprite.Height, QImage::Format_ARGB32);
+            image = QImage(sprite.Width, sprite.Height, QImage::Format_ARGB32);
+            if (image.isNull())
+                throw std::bad_alloc();
             image.fill(0);
         }
         return image.convertToFormat(QImage::Format_ARGB32);
@@ -71,30 +61,66 @@ QImage ComposeFrame(TSHP& sprite, int frame, const TRenderSettings& settings)
     return canvas.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage ComposeSheet(TSHP& sprite, const TRenderSettings& settings)
-{
-    const TSheetGrid grid = SheetGrid(sprite.FrameCount());
-    const QImage::Format format = settings.Background.isNull() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    QImage sheet = NewPicture(int64_t(grid.Columns) * sprite.Width, int64_t(grid.Rows) * sprite.Height, format);
-    sheet.fill(0);
-    for (int cell = 0; cell < grid.Columns * grid.Rows; ++cell) {
-        const int frame = cell < sprite.FrameCount() ? cell : -1;
-        if (frame < 0 && settings.Background.isNull())
-            continue;
-        const QImage image = ComposeFrame(sprite, frame, settings).convertToFormat(format);
-        const int left = (cell % grid.Columns) * sprite.Width;
-        const int top = (cell / grid.Columns) * sprite.Height;
-        for (int y = 0; y < sprite.Height; ++y)
-            std::memcpy(sheet.scanLine(top + y) + size_t(left) * 4, image.constScanLine(y), size_t(sprite.Width) * 4);
-        sprite.FreeFrameCache(frame);
+// A PNG file written from rows at the canvas scale, every pixel repeated zoom times in both
+// directions.
+class TZoomedPNG {
+public:
+    TZoomedPNG(const std::string& path, int width, int height, int zoom, bool alpha)
+        : Writer(path, width * zoom, height * zoom, alpha), Zoom(zoom), Row(size_t(width) * size_t(zoom))
+    {
     }
-    return sheet;
+    void Put(const QRgb* row)
+    {
+        const QRgb* in = row;
+        if (Zoom > 1) {
+            for (size_t x = 0; x < Row.size(); ++x)
+                Row[x] = row[x / size_t(Zoom)];
+            in = Row.data();
+        }
+        for (int k = 0; k < Zoom; ++k)
+            Writer.WriteRow(in);
+    }
+    void Finish() { Writer.Finish(); }
+
+private:
+    TPNGWriter Writer;
+    int Zoom;
+    std::vector<QRgb> Row;
+};
+
+void WritePicture(const QImage& image, const std::string& path, int zoom)
+{
+    TZoomedPNG png(path, image.width(), image.height(), zoom, image.hasAlphaChannel());
+    for (int y = 0; y < image.height(); ++y)
+        png.Put(reinterpret_cast<const QRgb*>(image.constScanLine(y)));
+    png.Finish();
 }
 
-void Write(const QImage& image, const std::string& path, int zoom)
+// The sheet, one row of cells at a time: the working memory is a row of cells and one frame.
+void WriteSheet(TSHP& sprite, const TRenderSettings& settings, const std::string& path)
 {
-    const QImage zoomed = Replicate(image, zoom);
-    Writing([&] { SavePNG(zoomed, path); });
+    const TSheetGrid grid = SheetGrid(sprite.FrameCount());
+    const bool alpha = settings.Background.isNull();
+    TZoomedPNG png(path, grid.Columns * sprite.Width, grid.Rows * sprite.Height, settings.Zoom, alpha);
+    QImage band(grid.Columns * sprite.Width, sprite.Height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (band.isNull())
+        throw std::bad_alloc();
+    const size_t cellBytes = size_t(sprite.Width) * 4;
+    for (int row = 0; row < grid.Rows; ++row) {
+        band.fill(0);
+        for (int column = 0; column < grid.Columns; ++column) {
+            const int cell = row * grid.Columns + column;
+            const int frame = cell < sprite.FrameCount() ? cell : -1;
+            if (frame < 0 && alpha)
+                continue;
+            const QImage image = ComposeFrame(sprite, frame, settings);
+            for (int y = 0; y < sprite.Height; ++y)
+                std::memcpy(band.scanLine(y) + size_t(column) * cellBytes, image.constScanLine(y), cellBytes);
+        }
+        for (int y = 0; y < sprite.Height; ++y)
+            png.Put(reinterpret_cast<const QRgb*>(band.constScanLine(y)));
+    }
+    png.Finish();
 }
 
 // OUT with the frame number before its extension, padded to the width of the last number.
@@ -104,6 +130,45 @@ std::string FramePath(const std::string& out, int frame, int frameCount)
     std::string number = std::to_string(frame);
     number.insert(0, size_t(std::max(0, width - int(number.size()))), '0');
     return ChangeFileExt(out, "") + number + ExtractFileExt(out);
+}
+
+// Refuses, before anything is drawn, a picture larger than a picture may be and work beyond the
+// budget of the file: every frame drawn over its canvas (once more over its shadow frame, once
+// more over the background), the pixels of every picture and the number of files.
+// Returns what is rendered, for messages.
+std::string CheckRenderWork(const TSHP& sprite, const TRenderSettings& settings, const TRenderJob& job,
+                            const std::string& file)
+{
+    const uint64_t canvas = uint64_t(sprite.Width) * uint64_t(sprite.Height);
+    const uint64_t zoom = uint64_t(settings.Zoom);
+    auto drawn = [&](int frame) {
+        return canvas * (1 + DrawnOverShadow(sprite, frame, settings) + !settings.Background.isNull());
+    };
+    uint64_t pictureWidth = uint64_t(sprite.Width) * zoom;
+    uint64_t pictureHeight = uint64_t(sprite.Height) * zoom;
+    uint64_t pictures = 1;
+    uint64_t work = 0;
+    std::string what;
+    if (job.Kind == TRenderJob::One) {
+        work = drawn(job.Frame);
+        what = "frame " + std::to_string(job.Frame);
+    } else {
+        for (int i = 0; i < sprite.FrameCount(); ++i)
+            work += drawn(i);
+        if (job.Kind == TRenderJob::All) {
+            pictures = uint64_t(sprite.FrameCount());
+        } else {
+            const TSheetGrid grid = SheetGrid(sprite.FrameCount());
+            pictureWidth *= uint64_t(grid.Columns);
+            pictureHeight *= uint64_t(grid.Rows);
+        }
+        what = std::string(job.Kind == TRenderJob::All ? "each of " : "a sheet of ") +
+               std::to_string(sprite.FrameCount()) + " frame(s)";
+    }
+    work += pictures * pictureWidth * pictureHeight;
+    what += " of " + std::to_string(sprite.Width) + " x " + std::to_string(sprite.Height) + " pixels";
+    RequireWithinBudget("render", file, what, pictureWidth, pictureHeight, work, pictures);
+    return what;
 }
 
 } // namespace
@@ -160,17 +225,19 @@ int CmdRender(const TArgList& list)
         args.Fail("frame " + std::to_string(frame) + " is out of range: " + Quoted(file) + " has " +
                   std::to_string(count) + " frame(s), 0 to " + std::to_string(count - 1));
 
-    Reading([&] {
-        if (args.Has("--sheet"))
-            Write(ComposeSheet(*sprite, settings), *out, settings.Zoom);
-        else if (args.Has("--all"))
-            for (int i = 0; i < count; ++i) {
-                Write(ComposeFrame(*sprite, i, settings), FramePath(*out, i, count), settings.Zoom);
-                sprite->FreeFrameCache(i);
-            }
+    TRenderJob job;
+    job.Kind = args.Has("--sheet") ? TRenderJob::Sheet : args.Has("--all") ? TRenderJob::All : TRenderJob::One;
+    job.Frame = frame;
+    const std::string what = CheckRenderWork(*sprite, settings, job, file);
+    Writing([&] {
+        if (job.Kind == TRenderJob::Sheet)
+            WriteSheet(*sprite, settings, *out);
+        else if (job.Kind == TRenderJob::All)
+            for (int i = 0; i < count; ++i)
+                WritePicture(ComposeFrame(*sprite, i, settings), FramePath(*out, i, count), settings.Zoom);
         else
-            Write(ComposeFrame(*sprite, frame, settings), *out, settings.Zoom);
-    });
+            WritePicture(ComposeFrame(*sprite, frame, settings), *out, settings.Zoom);
+    }, "render " + Quoted(file) + ", " + what);
     return ExitOK;
 }
 

@@ -24,7 +24,7 @@ TBitmap8 LoadMap(const std::string& path)
         } catch (const BmpError& e) {
             ThrowInput(e.what());
         }
-    });
+    }, "read " + Quoted(path));
     if (!bitmap.IsIndexed())
         ThrowInput("Cannot import " + Quoted(path) + ": " + MsgNot8Bit);
     return bitmap;
@@ -43,6 +43,10 @@ int CmdExportMap(const TArgList& list)
         ThrowInput("Cannot export " + Quoted(file) + ": its canvas is empty (" + std::to_string(sprite->Width) + " x " +
                    std::to_string(sprite->Height) + ")");
     ChooseLook(*sprite, args);
+    const TSheetGrid grid = SheetGrid(sprite->FrameCount());
+    const uint64_t width = uint64_t(grid.Columns) * uint64_t(sprite->Width);
+    const uint64_t height = uint64_t(grid.Rows) * uint64_t(sprite->Height);
+    RequireWithinBudget("export", file, FramesText(*sprite), width, height, width * height);
     std::string written;
     Writing([&] {
         try {
@@ -50,7 +54,7 @@ int CmdExportMap(const TArgList& list)
         } catch (const BmpError& e) {
             ThrowOutput("Cannot export " + Quoted(file) + ": " + e.what());
         }
-    });
+    }, "export " + Quoted(file) + ", " + FramesText(*sprite));
     WriteStdout(written + "\n");
     return ExitOK;
 }
@@ -95,7 +99,8 @@ int CmdImportMap(const TArgList& list)
         } catch (const BmpError& e) {
             ThrowInput("Cannot import " + Quoted(path) + ": " + e.what());
         }
-    });
+    }, "import " + Quoted(path) + ", " + std::to_string(layout.FrameCount) + " frame(s) of " +
+           std::to_string(layout.FrameWidth) + " x " + std::to_string(layout.FrameHeight) + " pixels");
     sprite->CompressionMode = compression;
     sprite->SavePalette = args.Has("--keep-palette");
     SaveSprite(*sprite, args.Positionals()[1], TSHPFormat::TS);

@@ -5,9 +5,11 @@
 #include "sprite/Palette.h"
 #include "sprite/SideColours.h"
 #include "sprite/Text.h"
+#include "sprite/WorkBudget.h"
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 
 namespace vantrel::cli {
@@ -49,10 +51,30 @@ std::unique_ptr<TSHP> LoadSprite(const std::string& path, bool keepHeaders)
 {
     auto sprite = std::make_unique<TSHP>();
     sprite->KeepHeaders = keepHeaders;
-    Reading([&] { sprite->LoadFromFile(path); });
+    Reading([&] { sprite->LoadFromFile(path); }, "read " + Quoted(path));
     if (sprite->Format == TSHPFormat::None)
         ThrowInput(NotSHPMessage(path));
     return sprite;
+}
+
+void RequireWithinBudget(const std::string& action, const std::string& file, const std::string& what,
+                         uint64_t pictureWidth, uint64_t pictureHeight, uint64_t workPixels, uint64_t files,
+                         uint64_t weight)
+{
+    std::string problem = PictureSizeProblem(pictureWidth, pictureHeight);
+    if (problem.empty()) {
+        std::error_code ec;
+        const uintmax_t fileBytes = std::filesystem::file_size(std::u8string(file.begin(), file.end()), ec);
+        problem = WorkProblem(workPixels, files, ec ? 0 : uint64_t(fileBytes), weight);
+    }
+    if (!problem.empty())
+        ThrowInput("Cannot " + action + " " + Quoted(file) + ", " + what + ": " + problem);
+}
+
+std::string FramesText(const TSHP& sprite)
+{
+    return std::to_string(sprite.FrameCount()) + " frame(s) of " + std::to_string(sprite.Width) + " x " +
+           std::to_string(sprite.Height) + " pixels";
 }
 
 std::string NotSHPMessage(const std::string& path)

@@ -24,6 +24,14 @@ TOptionSpec DataDirOption();
 void UseDataFolder(const TArgs& args);
 
 std::string NotSHPMessage(const std::string& path);
+// Refuses (input error) work that makes a picture larger than a picture may be, or handles more
+// pixels or makes more files than the budget of the input file allows (see WorkBudget.h):
+// "Cannot ACTION "FILE", WHAT: reason". A picture of 0 x 0 is none.
+void RequireWithinBudget(const std::string& action, const std::string& file, const std::string& what,
+                         uint64_t pictureWidth, uint64_t pictureHeight, uint64_t workPixels, uint64_t files = 1,
+                         uint64_t weight = 1);
+// "N frame(s) of W x H pixels".
+std::string FramesText(const TSHP& sprite);
 // Loads an SHP file; input error when it cannot be read or holds neither layout.
 std::unique_ptr<TSHP> LoadSprite(const std::string& path, bool keepHeaders = false);
 

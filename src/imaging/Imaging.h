@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -66,11 +67,31 @@ void TileBackground(QImage& bitmap, const QImage& picture, QPoint origin = {});
 QImage LoadPicture(const std::string& path);
 // The same for the bytes of a picture file already read (path names it in messages).
 QImage LoadPicture(std::span<const uint8_t> file, const std::string& path);
-// Writes image as a PNG file through a temporary file that replaces path only once complete.
-// Throws FileError naming the file and the reason.
+// Writes image as a PNG file (with alpha when the image has an alpha channel) through a
+// temporary file that replaces path only once complete. Throws FileError naming the file and the
+// reason.
 void SavePNG(const QImage& image, const std::string& path);
 // The bytes of that PNG file (path only names it in messages).
 std::vector<uint8_t> EncodePNG(const QImage& image, const std::string& path);
+
+// Writes a PNG file row by row through a temporary file (see TAtomicFile), so that a picture
+// never has to be whole in memory. Rows are width values 0xAARRGGBB, alpha not premultiplied
+// (ignored in a picture without alpha). Finish replaces the target; without it the target stays
+// as it was. Throws FileError naming the file and the reason.
+class TPNGWriter {
+public:
+    TPNGWriter(const std::string& path, int width, int height, bool alpha);
+    ~TPNGWriter();
+    TPNGWriter(const TPNGWriter&) = delete;
+    TPNGWriter& operator=(const TPNGWriter&) = delete;
+    void WriteRow(const QRgb* row);
+    void Finish();
+
+    struct TState;
+
+private:
+    std::unique_ptr<TState> State;
+};
 
 // An Indexed8 image of an 8-bit picture; its colour table is the picture's with every entry
 // opaque. A null image for a picture of another depth or without pixels.
@@ -79,9 +100,13 @@ QImage Bitmap8ToImage(const TBitmap8& bitmap);
 // Grayscale8 image (a grey colour table). Other images give their depth in BitsPerPixel and no
 // pixels; a null image gives a 0 x 0 picture of depth 0.
 TBitmap8 ImageToBitmap8(const QImage& image);
-// Reads a sprite map: an 8-bit BMP file, or any other picture Qt reads (an indexed PNG serves as
-// well). A picture of another depth comes back with its size and depth but no pixels. Throws
-// FileError when the file cannot be read and the BMP reader's BmpError when it holds no picture.
+// Reads a sprite map: a BMP file through the strict BMP reader alone (a damaged one is refused
+// with its reason), any other picture through Qt (an indexed PNG serves as well). A picture of
+// another depth comes back with its size and depth but no pixels. Throws FileError when the file
+// cannot be read and BmpError naming it when it holds no readable picture. Qt's warnings about a
+// damaged picture go into the reason instead of stderr.
 TBitmap8 LoadSpriteMap(const std::string& path);
+// The same for the bytes of a file; path names it in messages and gives its extension.
+TBitmap8 DecodeSpriteMap(std::span<const uint8_t> file, const std::string& path);
 
 } // namespace vantrel

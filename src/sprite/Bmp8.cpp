@@ -300,25 +300,18 @@ TBitmap8 LoadBmp8(const std::string& path)
     }
 }
 
-std::vector<uint8_t> EncodeBmp8(const TBitmap8& bitmap)
+std::vector<uint8_t> Bmp8Head(int width, int height, const std::array<uint32_t, 256>& colourTable)
 {
-    if (bitmap.BitsPerPixel != 8)
-        Fail("only 8-bit pictures can be written, this one has " + Num(uint64_t(bitmap.BitsPerPixel)) + " bits");
-    if (bitmap.Width < 1 || bitmap.Height < 1)
-        Fail("a picture of " + std::to_string(bitmap.Width) + " x " + std::to_string(bitmap.Height) +
-             " pixels cannot be written");
-    const uint64_t width = uint64_t(bitmap.Width);
-    const uint64_t height = uint64_t(bitmap.Height);
-    if (bitmap.Pixels.size() != width * height)
-        Fail("the picture holds " + Num(bitmap.Pixels.size()) + " pixels instead of " + Num(width * height));
-    const uint64_t stride = RowStride(width, 8);
+    if (width < 1 || height < 1)
+        Fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels cannot be written");
+    const uint64_t stride = Bmp8RowBytes(width);
     const uint64_t dataOffset = FileHeaderSize + InfoHeaderSize + 256 * 4;
-    const uint64_t fileSize = dataOffset + stride * height;
-    if (fileSize > UINT32_MAX || height > uint64_t(INT32_MAX))
-        Fail("a picture of " + Num(width) + " x " + Num(height) + " pixels is too large for a BMP file");
-
+    const uint64_t fileSize = dataOffset + stride * uint64_t(height);
+    if (fileSize > UINT32_MAX)
+        Fail("a picture of " + Num(uint64_t(width)) + " x " + Num(uint64_t(height)) +
+             " pixels is too large for a BMP file");
     std::vector<uint8_t> out;
-    out.reserve(size_t(fileSize));
+    out.reserve(size_t(dataOffset));
     out.push_back('B');
     out.push_back('M');
     Put32(out, uint32_t(fileSize));
@@ -330,14 +323,30 @@ std::vector<uint8_t> EncodeBmp8(const TBitmap8& bitmap)
     Put16(out, 1);
     Put16(out, 8);
     Put32(out, BiRgb);
-    Put32(out, uint32_t(stride * height));
+    Put32(out, uint32_t(stride * uint64_t(height)));
     Put32(out, 0); // horizontal resolution: not given
     Put32(out, 0); // vertical resolution
     Put32(out, 256);
     Put32(out, 0);
-    for (uint32_t entry : bitmap.ColourTable)
+    for (uint32_t entry : colourTable)
         Put32(out, entry);
-    const size_t padding = size_t(stride - width);
+    return out;
+}
+
+size_t Bmp8RowBytes(int width) { return size_t(RowStride(uint64_t(std::max(width, 0)), 8)); }
+
+std::vector<uint8_t> EncodeBmp8(const TBitmap8& bitmap)
+{
+    if (bitmap.BitsPerPixel != 8)
+        Fail("only 8-bit pictures can be written, this one has " + Num(uint64_t(bitmap.BitsPerPixel)) + " bits");
+    if (bitmap.Width >= 1 && bitmap.Height >= 1 &&
+        bitmap.Pixels.size() != uint64_t(bitmap.Width) * uint64_t(bitmap.Height))
+        Fail("the picture holds " + Num(bitmap.Pixels.size()) + " pixels instead of " +
+             Num(uint64_t(bitmap.Width) * uint64_t(bitmap.Height)));
+    std::vector<uint8_t> out = Bmp8Head(bitmap.Width, bitmap.Height, bitmap.ColourTable);
+    const size_t width = size_t(bitmap.Width);
+    const size_t padding = Bmp8RowBytes(bitmap.Width) - width;
+    out.reserve(out.size() + (width + padding) * size_t(bitmap.Height));
     for (int y = bitmap.Height - 1; y >= 0; --y) {
         const uint8_t* row = bitmap.Row(y);
         out.insert(out.end(), row, row + width);

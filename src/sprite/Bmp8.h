@@ -40,7 +40,7 @@ inline constexpr uint64_t BmpMaxPixels = 0x7FFFFFFF;
 // A run-length encoded picture is refused when it would need more than this many pixels and
 // more than BmpMaxPixelsPerFileByte times the file's size.
 inline constexpr uint64_t BmpPixelBudgetFloor = 64ull << 20;
-inline constexpr uint64_t BmpMaxPixelsPerFileByte = 1024;
+inline constexpr uint64_t BmpMaxPixelsPerFileByte = 256;
 
 // A blank indexed picture (every pixel 0, colour table black). Throws BmpError for a size below
 // 1 x 1 or above BmpMaxPixels.
@@ -56,6 +56,10 @@ TBitmap8 LoadBmp8(const std::string& path);
 // The BMP file of an indexed picture: 8 bits per pixel, the 256-entry colour table as given,
 // bottom-up rows padded to 4 bytes. Throws BmpError for a picture that cannot be written.
 std::vector<uint8_t> EncodeBmp8(const TBitmap8& bitmap);
+// The headers and colour table of that file, for writers that make the rows one at a time: the
+// rows follow, bottom row first, each Bmp8RowBytes long (padded with zeros).
+std::vector<uint8_t> Bmp8Head(int width, int height, const std::array<uint32_t, 256>& colourTable);
+size_t Bmp8RowBytes(int width);
 // Writes EncodeBmp8 through a temporary file that replaces path only once complete.
 void SaveBmp8(const TBitmap8& bitmap, const std::string& path);
 

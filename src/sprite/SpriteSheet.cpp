@@ -3,6 +3,7 @@
 #include "FileUtil.h"
 #include "SHP.h"
 #include "Text.h"
+#include "WorkBudget.h"
 
 #include <algorithm>
 #include <cstring>
@@ -153,7 +154,11 @@ void CopyFrameIndices(const TSHP& sprite, int i, TBitmap8& bitmap, int left, int
         std::memcpy(bitmap.Row(top + r) + left, frame.Data.get() + size_t(r) * size_t(sprite.Width), size_t(width));
 }
 
-TBitmap8 ExportSpriteSheet(const TSHP& sprite)
+namespace {
+
+// The grid of a sprite's map; BmpError for a sprite without frames or canvas, or whose map would
+// be larger than a picture may be.
+TSheetGrid ExportGrid(const TSHP& sprite)
 {
     const int n = sprite.FrameCount();
     if (n == 0)
@@ -161,14 +166,30 @@ TBitmap8 ExportSpriteSheet(const TSHP& sprite)
     if (sprite.Width < 1 || sprite.Height < 1)
         throw BmpError("The sprite's canvas of " + Size(sprite.Width, sprite.Height) + " is empty.");
     const TSheetGrid grid = SheetGrid(n);
-    const int64_t width = int64_t(grid.Columns) * sprite.Width;
-    const int64_t height = int64_t(grid.Rows) * sprite.Height;
-    if (width > INT32_MAX || height > INT32_MAX || uint64_t(width) * uint64_t(height) > BmpMaxPixels)
-        throw BmpError("A sprite map of " + Size(width, height) + " pixels is too large.");
-    TBitmap8 bitmap = MakeBitmap8(int(width), int(height));
-    for (size_t e = 0; e < bitmap.ColourTable.size(); ++e)
-        bitmap.ColourTable[e] = ColourToARGB(sprite.Palette[e]);
-    for (int i = 0; i < n; ++i)
+    const std::string problem = PictureSizeProblem(uint64_t(grid.Columns) * uint64_t(sprite.Width),
+                                                   uint64_t(grid.Rows) * uint64_t(sprite.Height));
+    if (!problem.empty())
+        throw BmpError("The sprite map of " + std::to_string(n) + " frames of " + Size(sprite.Width, sprite.Height) +
+                       " cannot be made: " + problem + ".");
+    return grid;
+}
+
+std::array<uint32_t, 256> SheetColourTable(const TSHP& sprite)
+{
+    std::array<uint32_t, 256> table{};
+    for (size_t e = 0; e < table.size(); ++e)
+        table[e] = ColourToARGB(sprite.Palette[e]);
+    return table;
+}
+
+} // namespace
+
+TBitmap8 ExportSpriteSheet(const TSHP& sprite)
+{
+    const TSheetGrid grid = ExportGrid(sprite);
+    TBitmap8 bitmap = MakeBitmap8(grid.Columns * sprite.Width, grid.Rows * sprite.Height);
+    bitmap.ColourTable = SheetColourTable(sprite);
+    for (int i = 0; i < sprite.FrameCount(); ++i)
         CopyFrameIndices(sprite, i, bitmap, (i % grid.Columns) * sprite.Width, (i / grid.Columns) * sprite.Height);
     return bitmap;
 }
@@ -178,11 +199,33 @@ std::string SheetExportPath(const TSHP& sprite, std::string_view chosenPath)
     return SheetExportPath(chosenPath, TSheetLayout{sprite.Width, sprite.Height, sprite.FrameCount()});
 }
 
+// Row by row, bottom row first as the file holds them: the working memory is one row.
 std::string SaveSpriteSheet(const TSHP& sprite, const std::string& chosenPath)
 {
-    const TBitmap8 bitmap = ExportSpriteSheet(sprite);
+    const TSheetGrid grid = ExportGrid(sprite);
+    const int n = sprite.FrameCount();
+    const size_t frameWidth = size_t(sprite.Width);
+    const int width = grid.Columns * sprite.Width;
+    const int height = grid.Rows * sprite.Height;
     const std::string path = SheetExportPath(sprite, chosenPath);
-    SaveBmp8(bitmap, path);
+    TAtomicFile file(path);
+    file.Write(Bmp8Head(width, height, SheetColourTable(sprite)));
+    std::vector<uint8_t> row(Bmp8RowBytes(width), 0);
+    for (int y = height - 1; y >= 0; --y) {
+        const int cellRow = y / sprite.Height;
+        const size_t rowInFrame = size_t(y % sprite.Height);
+        for (int column = 0; column < grid.Columns; ++column) {
+            const int i = cellRow * grid.Columns + column;
+            uint8_t* out = row.data() + size_t(column) * frameWidth;
+            const uint8_t* data = i < n ? sprite.Frames[size_t(i)].Data.get() : nullptr;
+            if (data)
+                std::memcpy(out, data + rowInFrame * frameWidth, frameWidth);
+            else
+                std::memset(out, 0, frameWidth);
+        }
+        file.Write(row);
+    }
+    file.Commit();
     return path;
 }
 

@@ -64,11 +64,13 @@ void CopyFrameIndices(const TSHP& sprite, int i, TBitmap8& bitmap, int left, int
 
 // The sprite map of a sprite: the colour table is the sprite's Palette with 255 in every fourth
 // byte; frames are copied unchanged, cells of frames without pixels and after the last frame are
-// index 0. Throws BmpError for a sprite without frames or canvas, or one too large for a picture.
+// index 0. Throws BmpError for a sprite without frames or canvas, or one whose map would be
+// larger than MaxPicturePixels.
 TBitmap8 ExportSpriteSheet(const TSHP& sprite);
 // The path the sprite map of sprite is exported to for chosenPath.
 std::string SheetExportPath(const TSHP& sprite, std::string_view chosenPath);
-// Exports to SheetExportPath(chosenPath) through a temporary file; returns the path written.
+// Writes that map, row by row without holding it, to SheetExportPath(chosenPath) through a
+// temporary file; returns the path written. Throws BmpError as ExportSpriteSheet and FileError.
 std::string SaveSpriteSheet(const TSHP& sprite, const std::string& chosenPath);
 
 // A new TS unit sprite cut from bitmap by layout, its palette set from the colour table and its

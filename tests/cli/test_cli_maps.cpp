@@ -125,6 +125,16 @@ TEST(CliMaps, PicturesThatCannotBeImported)
 
     const std::string shp = dir / "test.shp";
     ASSERT_EQ(RunCli({"make-test", shp, "--frames", "2"}).Status, 0);
+    ASSERT_EQ(RunCli({"export-map", shp, dir / "whole.bmp", "--data-dir", dir.Data()}).Status, 0);
+    std::vector<uint8_t> cut = ReadBytes(dir / "whole0064x0064-000002.bmp");
+    cut.resize(cut.size() - 64 * 25); // 25 of the 64 rows are missing
+    const std::string cutShort = dir.Write("cut0064x0064-000002.bmp", cut);
+    const RunResult truncated = RunCli({"import-map", cutShort, dir / "x.shp"});
+    EXPECT_EQ(truncated.Status, 2);
+    EXPECT_EQ(Lines(truncated.Err).size(), 1u) << truncated.Err;
+    EXPECT_NE(truncated.Err.find(cutShort + "\": the file is truncated"), std::string::npos) << truncated.Err;
+    EXPECT_FALSE(Exists(dir / "x.shp"));
+
     const RunResult unwritable = RunCli({"export-map", shp, dir / "none/m.bmp", "--data-dir", dir.Data()});
     EXPECT_EQ(unwritable.Status, 3);
     EXPECT_EQ(unwritable.Out, "");

@@ -193,6 +193,42 @@ TEST(CliRender, AllFramesAndTheSheet)
     EXPECT_EQ(image.pixel(3, 1), Colour(101));
     EXPECT_EQ(image.pixel(2, 6), Colour(11)); // frame 10: column 1, row 3
     EXPECT_EQ(qAlpha(image.pixel(4, 6)), 0);  // the cell after the last frame
+
+    ASSERT_EQ(RunCli({"render", shp, "-o", sheet, "--sheet", "--zoom", "3", "--data-dir", dir.Data()}).Status, 0);
+    const QImage zoomed = Load(sheet);
+    ASSERT_EQ(zoomed.size(), QSize(3 * 2 * 3, 4 * 2 * 3));
+    for (int y = 0; y < zoomed.height(); ++y)
+        for (int x = 0; x < zoomed.width(); ++x)
+            ASSERT_EQ(zoomed.pixel(x, y), image.pixel(x / 3, y / 3)) << x << ", " << y;
+}
+
+// Tiny files that ask for huge or countless frames are refused before anything is drawn, naming
+// the file and the sizes.
+TEST(CliRender, WorkOutOfProportionToTheFileIsRefused)
+{
+    DataDir dir;
+    const std::string huge = dir.Write("huge.shp", {0, 0, 0, 0x40, 0, 0x40, 1, 0}); // 16384 x 16384
+    std::vector<uint8_t> many = {0, 0, 165, 0, 153, 0, 0xFF, 0xFF}; // 65535 empty frames of 165 x 153
+    many.resize(56);
+    const std::string empty = dir.Write("many.shp", many);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"render", huge, "-o", dir / "h.png"}, "\"" + huge + "\", frame 0 of 16384 x 16384 pixels: that is"},
+        {{"export-map", huge, dir / "h.bmp"}, "16384 x 16384 pixels: that is 268,435,456 pixels to handle"},
+        {{"convert", huge, dir / "h.shp", "--layout", "td"}, "more than a file of 8 bytes may ask for"},
+        {{"render", empty, "-o", dir / "e.png", "--all"}, "each of 65535 frame(s) of 165 x 153 pixels"},
+        {{"render", empty, "-o", dir / "e.png", "--sheet"}, "a picture of 42240 x 39168 pixels is larger than"},
+        {{"export-map", empty, dir / "e.bmp"}, "a picture of 42240 x 39168 pixels is larger than"},
+        {{"convert", empty, dir / "e.shp", "--layout", "td"},
+         "TD/RA1 layout: that is 1,654,431,075 pixels to handle, more than a file of 56 bytes may ask for (at most "
+         "33,554,432)"},
+    };
+    for (auto [args, reason] : refused) {
+        args.insert(args.end(), {"--data-dir", dir.Data()});
+        const RunResult r = RunCli(args, 120);
+        EXPECT_EQ(r.Status, 2) << args[0] << " " << args[1] << ": " << r.Err;
+        EXPECT_NE(r.Err.find(reason), std::string::npos) << r.Err;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3) << "nothing was written";
 }
 
 TEST(CliRender, PaletteChoice)

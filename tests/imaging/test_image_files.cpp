@@ -148,10 +148,39 @@ TEST(ImageFiles, SpriteMapsAreRead8BitBmpFirstThenAsAnyPicture)
     EXPECT_FALSE(deep.IsIndexed());
     EXPECT_EQ(deep.Width, 4);
 
-    // No picture at all: the BMP reader's reason; a missing file: the file error.
+    // No picture at all: both readers' reasons; a missing file: the file error.
     WriteFileAtomic(png, std::vector<uint8_t>(50, 'x'));
     EXPECT_THROW(LoadSpriteMap(png), BmpError);
     std::filesystem::remove(png);
     std::filesystem::remove(bmp);
     EXPECT_THROW(LoadSpriteMap(bmp), FileError);
+}
+
+// A BMP file is read by the strict reader alone: a damaged one is refused with its reason rather
+// than half read by Qt; a damaged picture of another kind says why without Qt's warnings.
+TEST(ImageFiles, DamagedSpriteMapsAreRefusedWithTheirReason)
+{
+    const std::vector<uint8_t> bmp = EncodeBmp8(Numbered(48, 48));
+    const std::vector<uint8_t> cut(bmp.begin(), bmp.begin() + std::ptrdiff_t(bmp.size() / 2));
+    try {
+        DecodeSpriteMap(cut, "cut.bmp");
+        FAIL() << "a map cut short was read";
+    } catch (const BmpError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"cut.bmp\": the file is truncated"), std::string::npos) << e.what();
+    }
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "png").write(Bitmap8ToImage(Numbered(48, 48))));
+    const std::vector<uint8_t> png(bytes.begin(), bytes.begin() + bytes.size() / 2);
+    testing::internal::CaptureStderr();
+    try {
+        DecodeSpriteMap(png, "cut.png");
+        ADD_FAILURE() << "a picture cut short was read";
+    } catch (const BmpError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"cut.png\": it is neither a BMP file nor"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }

@@ -1,6 +1,7 @@
 #include "sprite/SHP.h"
 #include "sprite/SpriteSheet.h"
 #include "sprite/Text.h"
+#include "sprite/WorkBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,32 @@ TEST(SpriteSheet, SpritesThatCannotBeExportedAreRefused)
     TSHP noCanvas;
     noCanvas.AddFrames(2, 0, 0);
     EXPECT_THROW(ExportSpriteSheet(noCanvas), BmpError);
+
+    TSHP tooMany; // 65535 empty frames of 165 x 153: a map of 42240 x 39168 pixels
+    tooMany.Format = TSHPFormat::TS;
+    tooMany.Width = 165;
+    tooMany.Height = 153;
+    tooMany.Frames.resize(65535);
+    try {
+        SaveSpriteSheet(tooMany, (std::filesystem::temp_directory_path() / "vantrel_toomany.bmp").string());
+        FAIL();
+    } catch (const BmpError& e) {
+        EXPECT_NE(std::string(e.what()).find("42240 x 39168 pixels is larger than the limit"), std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(WorkBudget, GrowsWithTheFileAndCountsFiles)
+{
+    EXPECT_EQ(WorkProblem(WorkBudgetFloor, 1, 8), "");
+    EXPECT_EQ(WorkProblem(WorkBudgetFloor + 1, 1, 8),
+              "that is 134,217,729 pixels to handle, more than a file of 8 bytes may ask for (at most 134,217,728)");
+    EXPECT_EQ(WorkProblem(WorkBudgetFloor + 1, 1, 1 << 20), "") << "256 pixels for every byte of the file";
+    EXPECT_NE(WorkProblem(0, 1025, 8).find("1,025 files to write"), std::string::npos);
+    EXPECT_EQ(WorkProblem(0, 1025, 8200), "") << "a file for every 8 bytes";
+    EXPECT_EQ(PictureSizeProblem(16384, 16384), "");
+    EXPECT_NE(PictureSizeProblem(16385, 16384), "");
+    EXPECT_NE(PictureSizeProblem(uint64_t(1) << 31, 1), "");
 }
 
 TEST(SpriteSheet, ExportThenImportGivesTheSamePixels)
