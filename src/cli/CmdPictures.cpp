@@ -7,6 +7,7 @@
 #include "sprite/Bmp8.h"
 #include "sprite/FileUtil.h"
 #include "sprite/Palette.h"
+#include "sprite/SpriteSheet.h"
 
 namespace vantrel::cli {
 
@@ -62,6 +63,12 @@ void ExportFile(const std::string& input, const std::string& output, const TImag
         ThrowInput("Cannot export " + Quoted(input) + ": its canvas is empty (" + std::to_string(sprite->Width) +
                    " x " + std::to_string(sprite->Height) + ")");
     ChooseLook(*sprite, args);
+    // One picture of the sheet's grid, or one picture of the canvas a frame.
+    const uint64_t files = format.OutputPaths(*sprite, output).size();
+    const TSheetGrid grid = SheetGrid(sprite->FrameCount());
+    const uint64_t width = uint64_t(sprite->Width) * (files == 1 ? uint64_t(grid.Columns) : 1);
+    const uint64_t height = uint64_t(sprite->Height) * (files == 1 ? uint64_t(grid.Rows) : 1);
+    RequireWithinBudget("export", input, FramesText(*sprite), width, height, width * height * files, files);
     std::vector<std::string> written;
     Writing([&] {
         try {

@@ -174,6 +174,25 @@ bool LooksLikeBmp(std::span<const uint8_t> file) { return file.size() >= 2 && fi
 
 QImage LoadPicture(const std::string& path) { return LoadPicture(ReadWholeFile(path), path); }
 
+QSize PictureFileSize(std::span<const uint8_t> file, const std::string& path)
+{
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TQuietDecoding quiet;
+    QImageReader reader(&buffer);
+    if (!reader.canRead()) {
+        const std::string ext = LowerCase(ExtractFileExt(path));
+        if (ext.size() <= 1)
+            return {};
+        buffer.seek(0);
+        reader.setFormat(QByteArray::fromStdString(ext.substr(1)));
+    }
+    return reader.size();
+}
+
 QImage LoadPicture(std::span<const uint8_t> file, const std::string& path)
 {
     std::string reason;

@@ -4,6 +4,7 @@
 
 #include "sprite/FileUtil.h"
 #include "sprite/Text.h"
+#include "sprite/WorkBudget.h"
 
 #include <QImageReader>
 
@@ -56,7 +57,8 @@ TIndexedPicture MatchTrueColour(const QImage& image, const TFrameReadOptions& op
     const std::optional<TPalette>& palette = options.Palette ? options.Palette : options.TrueColourPalette;
     if (!palette)
         throw NoPaletteError("Cannot import " + Quote(path) + ": a true-colour picture needs a palette to match its colours to");
-    const QImage argb = InFormat(image, QImage::Format_ARGB32);
+    // An opaque picture's RGB32 pixels read as ARGB32 ones (their top byte is 255): no copy.
+    const QImage argb = image.format() == QImage::Format_RGB32 ? image : InFormat(image, QImage::Format_ARGB32);
     TIndexedPicture result{MakeBitmap8(argb.width(), argb.height()), *palette, false, {}};
     SetTable(result.Bitmap, *palette);
     TColourMatcher matcher(*palette, options.Game);
@@ -175,13 +177,27 @@ TIndexedPicture ReadIndexedPicture(const std::string& path, const TFrameReadOpti
 {
     const std::vector<uint8_t> file = ReadWholeFile(path);
     if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') {
+        // A damaged BMP is refused: Qt would read what it can and leave the rest blank. One of
+        // another depth that the strict reader found sound comes from Qt.
+        TBitmap8 bitmap;
         try {
-            TBitmap8 bitmap = ReadBmp8(file);
-            if (bitmap.IsIndexed())
-                return ResolveIndexed(std::move(bitmap), false, options);
-        } catch (const BmpError&) {
-            // Qt may read what the strict reader declines.
+            bitmap = ReadBmp8(file);
+        } catch (const BmpError& e) {
+            throw FormatError("Cannot read bitmap " + Quote(path) + ": " + e.what());
         }
+        if (bitmap.IsIndexed())
+            return ResolveIndexed(std::move(bitmap), false, options);
+    }
+    // A picture larger than a picture may be, or out of proportion to its file (a PNG of a few
+    // hundred kilobytes may claim 16384 x 16384 true-colour pixels), is refused before it is
+    // decoded.
+    if (const QSize size = PictureFileSize(file, path); size.isValid()) {
+        const uint64_t w = uint64_t(std::max(size.width(), 0)), h = uint64_t(std::max(size.height(), 0));
+        std::string problem = PictureSizeProblem(w, h);
+        if (problem.empty())
+            problem = WorkProblem(w * h, 1, file.size());
+        if (!problem.empty())
+            throw FormatError("Cannot import " + Quote(path) + ": " + problem);
     }
     QImage image;
     {

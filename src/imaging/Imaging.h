@@ -67,6 +67,9 @@ void TileBackground(QImage& bitmap, const QImage& picture, QPoint origin = {});
 QImage LoadPicture(const std::string& path);
 // The same for the bytes of a picture file already read (path names it in messages).
 QImage LoadPicture(std::span<const uint8_t> file, const std::string& path);
+// The size a picture file's header gives, without decoding it; an invalid size when the header
+// does not tell (or the file is no picture).
+QSize PictureFileSize(std::span<const uint8_t> file, const std::string& path);
 // Writes image as a PNG file (with alpha when the image has an alpha channel) through a
 // temporary file that replaces path only once complete. Throws FileError naming the file and the
 // reason.

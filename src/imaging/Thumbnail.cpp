@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace vantrel {
 
 namespace {
@@ -25,12 +27,51 @@ QImage ComposeAt(const QImage& picture, QSize box, const QRect& target, Qt::Tran
     return result;
 }
 
+// A thumbnail is drawn at most this large before it is shrunk to its box.
+constexpr uint64_t MaxThumbnailCanvas = 4096 * 4096;
+
+// Takes every step-th pixel of every step-th row of a canvas of more than MaxThumbnailCanvas
+// pixels, so that drawing a frame of a huge canvas (a small file may ask for 16384 x 16384) takes
+// a few megabytes instead of gigabytes; the thumbnail is shrunk much further anyway.
+void ShrinkCanvas(TSHP& sprite)
+{
+    const uint64_t width = uint64_t(std::max(sprite.Width, 0));
+    const uint64_t height = uint64_t(std::max(sprite.Height, 0));
+    uint64_t step = 1;
+    while ((width + step - 1) / step * ((height + step - 1) / step) > MaxThumbnailCanvas)
+        ++step;
+    if (step == 1)
+        return;
+    const uint64_t newWidth = (width + step - 1) / step;
+    const uint64_t newHeight = (height + step - 1) / step;
+    auto shrunk = [&](uint64_t v) { return uint16_t((v + step - 1) / step); };
+    for (TSHPFrame& f : sprite.Frames) {
+        sprite.FreeFrameCache(int(&f - sprite.Frames.data()));
+        const uint16_t x = uint16_t(f.X / step), y = uint16_t(f.Y / step);
+        f.CX = f.CX ? uint16_t(shrunk(uint64_t(f.X) + f.CX) - x) : 0;
+        f.CY = f.CY ? uint16_t(shrunk(uint64_t(f.Y) + f.CY) - y) : 0;
+        f.X = x;
+        f.Y = y;
+        f.Dirty = true;
+        if (!f.Data)
+            continue;
+        TPixelBuffer pixels(new uint8_t[newWidth * newHeight]);
+        for (uint64_t r = 0; r < newHeight; ++r)
+            for (uint64_t c = 0; c < newWidth; ++c)
+                pixels[r * newWidth + c] = f.Data[r * step * width + c * step];
+        f.Data = std::move(pixels);
+    }
+    sprite.Width = int32_t(newWidth);
+    sprite.Height = int32_t(newHeight);
+}
+
 } // namespace
 
 QImage RenderThumbnail(TSHP& thumbnailSHP, const std::string& path)
 {
     thumbnailSHP.OneFrameLoad = true;
     thumbnailSHP.LoadFromFile(path);
+    ShrinkCanvas(thumbnailSHP);
     thumbnailSHP.SetTransparentShadows(true);
     if (!thumbnailSHP.CustomPalette)
         thumbnailSHP.LoadDefaultPalette(PaletteFolder());

@@ -12,7 +12,9 @@ namespace vantrel {
 
 // Loads the first frame (and its shadow frame) of the file into the reused sprite, which gets
 // OneFrameLoad set, draws shadows translucent, picks the default palette unless the file brought
-// its own, and returns frame 0 over its shadow. A null image when the sprite has no canvas.
+// its own, and returns frame 0 over its shadow. A null image when the sprite has no canvas. A
+// canvas of more than 4096 x 4096 pixels is first sampled down to fit that, every n-th pixel of
+// every n-th row, so that a huge canvas takes no more memory than that.
 // Throws FileError, SHPError and render errors; the sprite stays reusable afterwards.
 QImage RenderThumbnail(TSHP& thumbnailSHP, const std::string& path);
 

@@ -20,9 +20,9 @@ inline constexpr uint64_t WorkBudgetFloor = 1ull << 27;
 inline constexpr uint64_t WorkPixelsPerFileByte = 256;
 uint64_t WorkBudget(uint64_t fileBytes);
 
-// The TD/RA1 writer encodes every frame's whole canvas, empty frames included, and a pixel costs
-// it about as much as four drawn ones.
-inline constexpr uint64_t TDEncodingWeight = 4;
+// The TD/RA1 writer encodes every frame's whole canvas, empty frames included, and a pixel of a
+// real sprite costs it about as much as two drawn ones.
+inline constexpr uint64_t TDEncodingWeight = 2;
 
 // Making a file takes time whatever its size (the disk has to hold it before it replaces the
 // target): a command makes at most PictureFilesFloor files, or one for every

@@ -214,13 +214,14 @@ TEST(CliRender, WorkOutOfProportionToTheFileIsRefused)
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"render", huge, "-o", dir / "h.png"}, "\"" + huge + "\", frame 0 of 16384 x 16384 pixels: that is"},
         {{"export-map", huge, dir / "h.bmp"}, "16384 x 16384 pixels: that is 268,435,456 pixels to handle"},
+        {{"export", huge, dir / "h.png", "--format", "png-frames"}, "that is 268,435,456 pixels to handle"},
         {{"convert", huge, dir / "h.shp", "--layout", "td"}, "more than a file of 8 bytes may ask for"},
         {{"render", empty, "-o", dir / "e.png", "--all"}, "each of 65535 frame(s) of 165 x 153 pixels"},
         {{"render", empty, "-o", dir / "e.png", "--sheet"}, "a picture of 42240 x 39168 pixels is larger than"},
         {{"export-map", empty, dir / "e.bmp"}, "a picture of 42240 x 39168 pixels is larger than"},
         {{"convert", empty, dir / "e.shp", "--layout", "td"},
          "TD/RA1 layout: that is 1,654,431,075 pixels to handle, more than a file of 56 bytes may ask for (at most "
-         "33,554,432)"},
+         "67,108,864)"},
     };
     for (auto [args, reason] : refused) {
         args.insert(args.end(), {"--data-dir", dir.Data()});

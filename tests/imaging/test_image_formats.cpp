@@ -294,6 +294,50 @@ TEST(ImageFormats, CutsFilesAndInsertSources)
     EXPECT_TRUE(shp.ShadowHalf);
 }
 
+TEST(ImageFormats, ABmpCutShortIsRefusedAsAPictureToo)
+{
+    TempFolder dir;
+    const auto sprite = MakeSprite(4, 6, 6);
+    const std::string map = FindImageFormat("bmp-map")->Write(*sprite, dir / "m.bmp")[0];
+    std::vector<uint8_t> cut = ReadWholeFile(map);
+    cut.resize(cut.size() - 40);
+    WriteFileAtomic(map, cut);
+    for (const char* format : {"bmp-map", "picture"})
+        try {
+            ReadFrameFiles({map}, FindImageFormat(format), {});
+            ADD_FAILURE() << format << " read a map cut short";
+        } catch (const std::exception& e) {
+            EXPECT_NE(std::string(e.what()).find("the file is truncated"), std::string::npos) << e.what();
+        }
+}
+
+// A picture is refused by its header's size, before it is decoded: beyond the limit of a picture,
+// or beyond what its file may ask for.
+TEST(ImageFormats, PicturesTooLargeForTheirFileAreRefusedUndecoded)
+{
+    TempFolder dir;
+    for (const uint32_t side : {20000u, 12000u}) {
+        std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        std::vector<uint8_t> header;
+        pngtest::Put32(header, side);
+        pngtest::Put32(header, side);
+        header.insert(header.end(), {8, 2, 0, 0, 0}); // 8-bit RGB
+        pngtest::Chunk(png, "IHDR", header);
+        pngtest::Chunk(png, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}); // no rows
+        pngtest::Chunk(png, "IEND", {});
+        const std::string path = dir / ("claims" + std::to_string(side) + ".png");
+        WriteFileAtomic(path, png);
+        try {
+            ReadFrameFiles({path}, nullptr, {});
+            ADD_FAILURE() << side;
+        } catch (const FormatError& e) {
+            EXPECT_NE(std::string(e.what()).find(side == 20000 ? "is larger than the limit" : "more than a file of"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+}
+
 TEST(ImageFormats, RealSpritesOfBothLayoutsRoundTrip)
 {
     const std::string corpus = VANTREL_CORPUS_DIR;
