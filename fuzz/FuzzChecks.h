@@ -11,6 +11,7 @@
 #include "sprite/Palette.h"
 #include "sprite/SHP.h"
 #include "sprite/SpriteSheet.h"
+#include "sprite/WorkBudget.h"
 
 #include "ReferenceTD.h"
 
@@ -81,15 +82,20 @@ inline void CheckModel(const TSHP& sprite)
 
 // Renders the first frames of each half with the settings chosen by the option bits and
 // releases the caches (every frame takes the same path; long sprites would only slow the search).
-inline void RenderSome(TSHP& sprite, TOptions options)
+// Frames are drawn while the canvases drawn stay within 16 MiB; with option bit 7 the first frame
+// is drawn whatever its size when the tool would draw it (within the work budget of the file's
+// size), which takes seconds for the largest canvases.
+inline void RenderSome(TSHP& sprite, TOptions options, uint64_t fileBytes)
 {
     sprite.SetTransparentShadows(options[4]);
     sprite.SetUseSideColour(options[5]);
     sprite.SetLuminosity(options[6] ? 17 : 0);
     const int half = sprite.FrameCount() / 2;
     const uint64_t canvas = uint64_t(sprite.Width) * uint64_t(sprite.Height);
-    uint64_t pixels = 0; // huge canvases of tiny files are allowed; drawing a few of them is enough
-    for (int i = 0; i < sprite.FrameCount() && pixels + canvas <= (16u << 20); ++i) {
+    const bool whateverSize = options[7] && canvas <= WorkBudget(fileBytes);
+    const uint64_t limit = std::max<uint64_t>(16u << 20, whateverSize ? canvas : 0);
+    uint64_t pixels = 0;
+    for (int i = 0; i < sprite.FrameCount() && pixels + canvas <= limit; ++i) {
         if ((i >= 8 && i < half) || i >= half + 8 || (IsIsoBuilding(sprite.SHPType) && i == 3))
             continue; // frame 3 of an iso building would read the iso palette file
         pixels += canvas;
@@ -104,7 +110,7 @@ inline void RenderSome(TSHP& sprite, TOptions options)
     sprite.GetUsedColours(-1);
 }
 
-// Option bits: 0 OneFrameLoad, 1 HeadersOnly, 2 KeepHeaders, 3 through a stream, 4-6 rendering.
+// Option bits: 0 OneFrameLoad, 1 HeadersOnly, 2 KeepHeaders, 3 through a stream, 4-7 rendering.
 inline void CheckLoad(TBytes data)
 {
     const TOptions options = SplitOptions(data);
@@ -127,7 +133,7 @@ inline void CheckLoad(TBytes data)
     if (sprite.OneFrameLoad)
         Require(sprite.FrameCount() <= 2, "one-frame loading loads at most a frame and its shadow");
     if (!sprite.HeadersOnly)
-        RenderSome(sprite, options);
+        RenderSome(sprite, options, data.size());
 }
 
 // A file the probe passes is one the readers accept, in the layout the probe named.

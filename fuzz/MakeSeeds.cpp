@@ -7,6 +7,7 @@
 
 #include "FuzzChecks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -67,7 +68,7 @@ void SpriteSeeds()
     files.push_back({"no-canvas", {0, 0, 0, 0, 0, 0, 1, 0}});
     for (const auto& [name, file] : files) {
         Seed("probe", name, file);
-        for (uint8_t options : {0x00, 0x01, 0x06, 0x78})
+        for (uint8_t options : {0x00, 0x01, 0x06, 0x78, 0xF0})
             Seed("load", name + "-" + std::to_string(options), WithOptions(options, file));
         for (uint8_t options : {0x00, 0x05, 0x1A})
             Seed("roundtrip", name + "-" + std::to_string(options), WithOptions(options, file));
@@ -105,6 +106,82 @@ void BitmapSeeds()
         b.insert(b.end(), bmp.begin(), bmp.end());
         return b;
     }());
+}
+
+// A PNG file of 8-bit rows (each starting with its filter byte), its data in stored deflate
+// blocks: small, and made without a compression library.
+TBytes StoredPng(int width, int height, uint8_t colourType, const TBytes& rows, const TBytes& palette)
+{
+    auto put32 = [](TBytes& out, uint32_t v) {
+        for (int s = 24; s >= 0; s -= 8)
+            out.push_back(uint8_t(v >> s));
+    };
+    auto chunk = [&](TBytes& out, const char* type, const TBytes& data) {
+        put32(out, uint32_t(data.size()));
+        const size_t start = out.size();
+        out.insert(out.end(), type, type + 4);
+        out.insert(out.end(), data.begin(), data.end());
+        uint32_t crc = 0xFFFFFFFFu;
+        for (size_t i = start; i < out.size(); ++i) {
+            crc ^= out[i];
+            for (int k = 0; k < 8; ++k)
+                crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+        put32(out, ~crc);
+    };
+    TBytes header;
+    put32(header, uint32_t(width));
+    put32(header, uint32_t(height));
+    header.insert(header.end(), {8, colourType, 0, 0, 0});
+    TBytes zlib = {0x78, 0x01};
+    for (size_t at = 0; at < rows.size() || at == 0; at += 65535) {
+        const size_t n = std::min<size_t>(65535, rows.size() - at);
+        zlib.push_back(at + n >= rows.size() ? 1 : 0);
+        zlib.insert(zlib.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
+        zlib.insert(zlib.end(), rows.begin() + long(at), rows.begin() + long(at + n));
+        if (n == 0)
+            break;
+    }
+    uint32_t a = 1, b = 0;
+    for (uint8_t v : rows) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    put32(zlib, b << 16 | a);
+    TBytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    chunk(png, "IHDR", header);
+    if (!palette.empty())
+        chunk(png, "PLTE", palette);
+    chunk(png, "IDAT", zlib);
+    chunk(png, "IEND", {});
+    return png;
+}
+
+// The picture target: the sprite map as a BMP and as an indexed PNG, and a true-colour PNG, for
+// both readers (option bit 1) and both extensions (bit 0).
+void PictureSeeds()
+{
+    const auto sprite = SmallSprite(2, 4, 4);
+    const TBitmap8 map = ExportSpriteSheet(*sprite);
+    TBytes indexed, rgb, palette;
+    for (int y = 0; y < map.Height; ++y) {
+        indexed.push_back(0);
+        rgb.push_back(y % 5); // every row filter once
+        for (int x = 0; x < map.Width; ++x) {
+            indexed.push_back(map.Row(y)[x]);
+            for (int shift = 16; shift >= 0; shift -= 8)
+                rgb.push_back(uint8_t(map.ColourTable[map.Row(y)[x]] >> shift));
+        }
+    }
+    for (int e = 0; e < 256; ++e)
+        palette.insert(palette.end(), {uint8_t(e), uint8_t(e * 3), uint8_t(255 - e)});
+    const std::vector<std::pair<std::string, TBytes>> pictures = {
+        {"bmp", EncodeBmp8(map)},
+        {"indexed", StoredPng(map.Width, map.Height, 3, indexed, palette)},
+        {"rgb", StoredPng(map.Width, map.Height, 2, rgb, {})}};
+    for (const auto& [name, file] : pictures)
+        for (uint8_t options : {0x00, 0x01, 0x02, 0x03, 0x0C, 0x35})
+            Seed("picture", name + "-" + std::to_string(options), WithOptions(options, file));
 }
 
 // Frames of the sample sprite, and a larger one, encoded as LCW and as XOR deltas over the
@@ -156,6 +233,7 @@ int main(int argc, char** argv)
     SpriteSeeds();
     PaletteSeeds();
     BitmapSeeds();
+    PictureSeeds();
     TDCodecSeeds();
     FrameEditSeeds();
     return 0;

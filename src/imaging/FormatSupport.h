@@ -27,6 +27,9 @@ struct TIndexedPicture {
 
 // Reads the picture at path and resolves its indices as ImageFormats.h describes.
 TIndexedPicture ReadIndexedPicture(const std::string& path, const TFrameReadOptions& options);
+// The same for the bytes of a picture file (path names it in messages and gives its extension).
+TIndexedPicture ReadIndexedPicture(std::span<const uint8_t> file, const std::string& path,
+                                   const TFrameReadOptions& options);
 // Resolves the indices of an 8-bit picture (tableAlpha: its colour table's fourth bytes are
 // opacities, as in a PNG; a BMP's are not).
 TIndexedPicture ResolveIndexed(TBitmap8 bitmap, bool tableAlpha, const TFrameReadOptions& options);

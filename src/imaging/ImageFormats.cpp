@@ -175,7 +175,12 @@ TIndexedPicture ResolveIndexed(TBitmap8 bitmap, bool tableAlpha, const TFrameRea
 
 TIndexedPicture ReadIndexedPicture(const std::string& path, const TFrameReadOptions& options)
 {
-    const std::vector<uint8_t> file = ReadWholeFile(path);
+    return ReadIndexedPicture(ReadWholeFile(path), path, options);
+}
+
+TIndexedPicture ReadIndexedPicture(std::span<const uint8_t> file, const std::string& path,
+                                   const TFrameReadOptions& options)
+{
     if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') {
         // A damaged BMP is refused: Qt would read what it can and leave the rest blank. One of
         // another depth that the strict reader found sound comes from Qt.
