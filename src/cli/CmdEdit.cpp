@@ -248,7 +248,7 @@ void EditFile(const std::string& input, const std::string& output, const std::ve
     const TSHPFormat layout = ParseLayout(args).value_or(sprite->Format);
     if (layout == TSHPFormat::TD && args.Has("--compression"))
         args.Fail("option '--compression' applies to the TS/RA2 layout only");
-    Writing([&] { sprite->SaveToFile(output, layout); });
+    SaveSprite(*sprite, output, layout);
     std::string line = output + ": " + std::to_string(sprite->FrameCount()) + " frame(s) of " +
                        std::to_string(sprite->Width) + " x " + std::to_string(sprite->Height);
     if (run.Matching.InexactPixels > 0)

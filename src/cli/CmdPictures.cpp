@@ -125,7 +125,7 @@ void ImportFiles(const std::vector<std::string>& inputs, const std::string& outp
     sprite.SetSHPType(settings.Type);
     sprite.CompressionMode = settings.Compression;
     sprite.SavePalette = settings.KeepPalette;
-    Writing([&] { sprite.SaveToFile(output, settings.Layout); });
+    SaveSprite(sprite, output, settings.Layout);
     std::string line = output + ": " + std::to_string(sprite.FrameCount()) + " frame(s) of " +
                        std::to_string(sprite.Width) + " x " + std::to_string(sprite.Height) + ", " +
                        std::to_string(read.Matching.InexactPixels) + " pixel(s) matched inexactly";

@@ -140,25 +140,46 @@ private:
     std::unique_ptr<TStderrToFile> Stderr;
 };
 
-// Decodes a picture from memory: by its content first, then by the file's extension for the
-// formats that cannot be told from their content. On failure, reason says why.
+// The bytes of a picture file as a device Qt's readers read, without a copy.
+class TPictureBytes {
+public:
+    explicit TPictureBytes(std::span<const uint8_t> file)
+    {
+        Buffer.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), qsizetype(file.size())));
+        Buffer.open(QIODevice::ReadOnly);
+    }
+    // The device from its start.
+    QIODevice* Device()
+    {
+        Buffer.seek(0);
+        return &Buffer;
+    }
+
+private:
+    QBuffer Buffer;
+};
+
+// The format a file's extension names ("png"), for the formats that cannot be told from their
+// content; empty when the name has no extension.
+QByteArray FormatOfExtension(const std::string& path)
+{
+    const std::string ext = LowerCase(ExtractFileExt(path));
+    return ext.size() > 1 ? QByteArray::fromStdString(ext.substr(1)) : QByteArray();
+}
+
+// Decodes a picture from memory: by its content first, then by the file's extension. On failure,
+// reason says why.
 QImage DecodePicture(std::span<const uint8_t> file, const std::string& path, std::string& reason)
 {
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
+    TPictureBytes bytes(file);
     TQuietDecoding quiet;
-    QImageReader reader(&buffer);
+    QImageReader reader(bytes.Device());
     QImage image;
     if (reader.read(&image))
         return image;
     reason = file.empty() ? "the file is empty" : reader.errorString().toStdString();
-    const std::string ext = LowerCase(ExtractFileExt(path));
-    if (ext.size() > 1) {
-        buffer.seek(0);
-        QImageReader byName(&buffer, QByteArray::fromStdString(ext.substr(1)));
+    if (const QByteArray format = FormatOfExtension(path); !format.isEmpty()) {
+        QImageReader byName(bytes.Device(), format);
         if (byName.read(&image))
             return image;
     }
@@ -176,21 +197,16 @@ QImage LoadPicture(const std::string& path) { return LoadPicture(ReadWholeFile(p
 
 QSize PictureFileSize(std::span<const uint8_t> file, const std::string& path)
 {
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
+    TPictureBytes bytes(file);
     TQuietDecoding quiet;
-    QImageReader reader(&buffer);
-    if (!reader.canRead()) {
-        const std::string ext = LowerCase(ExtractFileExt(path));
-        if (ext.size() <= 1)
-            return {};
-        buffer.seek(0);
-        reader.setFormat(QByteArray::fromStdString(ext.substr(1)));
-    }
-    return reader.size();
+    QImageReader reader(bytes.Device());
+    if (reader.canRead())
+        return reader.size();
+    const QByteArray format = FormatOfExtension(path);
+    if (format.isEmpty())
+        return {};
+    QImageReader byName(bytes.Device(), format);
+    return byName.size();
 }
 
 QImage LoadPicture(std::span<const uint8_t> file, const std::string& path)
