@@ -256,6 +256,7 @@ void TFrmColourSwitcher::FormShow()
     // Pictures of the sprite shown last time are not left beside another sprite.
     for (TImage* image : {PaletteImg, PaletteImgNew, PreviewImage, PreviewImageNew})
         image->SetPicture({});
+    ShowNoScheme();
     if (SchemeCount == 0)
         LoadLibrary();
     FreeSchemeThumbnails();
@@ -310,6 +311,10 @@ void TFrmColourSwitcher::CategoryComboChange(int index)
     for (int row = 0; row < SchemeSHPList->count(); ++row)
         SchemeSHPList->setRowHidden(row, !SchemeVisible(ItemSlot(row), index, UsedColours));
     SchemeSHPList->setUpdatesEnabled(true);
+    // A scheme the list no longer shows cannot be the one Ok applies.
+    const QModelIndexList selected = SchemeSHPList->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty() && SchemeSHPList->isRowHidden(selected.first().row()))
+        SchemeSHPList->clearSelection();
 }
 
 bool TFrmColourSwitcher::SchemeSHPListItemImageDraw(QPainter& painter, const QModelIndex& index, const QRect& area)
@@ -328,13 +333,9 @@ bool TFrmColourSwitcher::SchemeSHPListItemImageDraw(QPainter& painter, const QMo
 void TFrmColourSwitcher::SchemeSHPListItemSelectionsChanged()
 {
     const QModelIndexList selected = SchemeSHPList->selectionModel()->selectedIndexes();
-    if (selected.isEmpty() || !Sprite) {
-        OkButton->setEnabled(false);
-        return;
-    }
-    const int slot = selected.first().data(SlotRole).toInt();
-    if (slot < 0 || slot >= SchemeCount) {
-        OkButton->setEnabled(false);
+    const int slot = selected.isEmpty() ? -1 : selected.first().data(SlotRole).toInt();
+    if (!Sprite || slot < 0 || slot >= SchemeCount || SchemeSHPList->isRowHidden(selected.first().row())) {
+        ShowNoScheme();
         return;
     }
     const TCScheme& scheme = Schemes[size_t(slot)];
@@ -345,6 +346,20 @@ void TFrmColourSwitcher::SchemeSHPListItemSelectionsChanged()
     RunAnimationAsChosen();
     OkButton->setEnabled(true);
     SelectedScheme = scheme;
+    ShowPreviews();
+}
+
+void TFrmColourSwitcher::ShowNoScheme()
+{
+    OkButton->setEnabled(false);
+    if (!Sprite)
+        return;
+    OldPalette = NewPalette = Sprite->Palette;
+    std::array<uint8_t, 256> unchanged{};
+    for (int i = 0; i < 256; ++i)
+        unchanged[size_t(i)] = uint8_t(i);
+    DrawPaletteChanges(PaletteImg, OldPalette, unchanged);
+    DrawPaletteChanges(PaletteImgNew, NewPalette, unchanged);
     ShowPreviews();
 }
 

@@ -124,6 +124,8 @@ private:
     void SetTrackPosition(int position);
     void UpdateFrameLabel();
     void RunAnimationAsChosen();
+    // No scheme selected: Ok disabled, grids without changes, previews of the sprite as it is.
+    void ShowNoScheme();
 };
 
 } // namespace vantrel

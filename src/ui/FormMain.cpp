@@ -193,7 +193,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
 TFrmMain::~TFrmMain()
 {
     AnimateTimer->stop();
-    SHPImage->ClearFrame();
     CurrentSHP.reset();
 }
 

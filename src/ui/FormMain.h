@@ -83,6 +83,9 @@ public:
     bool UserPaletteChosen = false;
     QImage BackgroundPicture;
     std::array<int, 2> SelectedIndices{32, 0};
+    // The palette the sprite shown came with (a palette trailer or a sprite map's colours),
+    // offered as the first entry of PaletteCombo while it is shown.
+    std::optional<TPalette> OwnPalette;
     int OverlayMode = 0;
 
     // --- the other windows, created once after this one and owned by it --------------------------
@@ -214,6 +217,13 @@ public:
     void DrawCurrentFrame(int index);
 
     void DrawPaletteImage();
+    // The palette grid and both colour panels, after the palette in use changed.
+    void RefreshPaletteViews();
+    // Puts the own-palette entry of CurrentSHP first in PaletteCombo and selects it (a palette
+    // kept through game and type changes, as one chosen by hand), or removes the entry of the
+    // sprite shown before.
+    void ListOwnPalette();
+    bool IsOwnPaletteEntry(int index) const;
     void DrawPaletteOverlay();
     void UpdateColourPanels();
     void SelectPaletteIndex(Qt::MouseButton button, int index);

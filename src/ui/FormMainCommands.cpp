@@ -109,7 +109,6 @@ bool TFrmMain::MayDiscardCurrentSprite()
 
 void TFrmMain::SetCurrentSprite(std::unique_ptr<TSHP> sprite, std::optional<TOpenChoice> choice)
 {
-    SHPImage->ClearFrame();
     CurrentSHP = std::move(sprite);
     ShowLoadedSHP(choice);
 }
@@ -185,9 +184,9 @@ void TFrmMain::SetGameButtons(TSHPGame game)
 void TFrmMain::ShowLoadedSHP(std::optional<TOpenChoice> choice)
 {
     TSHP& sprite = *CurrentSHP;
-    SHPImage->ClearFrame(); // it may still point at the sprite this one replaced
     Loading = true;
     PlayStartFrame = 0;
+    ListOwnPalette();
     SetSideColourState(false, 0xFF0000);
     if (TransparentShadowsButton->isChecked())
         sprite.SetTransparentShadows(true);
@@ -281,7 +280,7 @@ void TFrmMain::GameOrTypeChanged()
             ShowError(QString::fromStdString(e.what()));
         }
         SelectPaletteByName(sprite.PaletteName);
-        DrawPaletteImage();
+        RefreshPaletteViews();
     }
     if (!AnimationRunning())
         DrawCurrentFrame(CurrentFrame);
@@ -293,17 +292,21 @@ void TFrmMain::PaletteComboChange(int index)
     if (Loading || index < 0 || !CurrentSHP)
         return;
     UserPaletteChosen = true;
-    const QString caption = PaletteCombo->itemText(index);
-    const QString found = PaletteFilePath(caption);
-    // A file removed since the list was made: the error names it in the palette folder.
-    const std::string path = found.isEmpty() ? PaletteFolder() + caption.toStdString() : found.toStdString();
-    try {
-        CurrentSHP->LoadPalette(path);
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-        return;
+    if (IsOwnPaletteEntry(index) && OwnPalette) {
+        CurrentSHP->SetPalette(*OwnPalette);
+    } else {
+        const QString caption = PaletteCombo->itemText(index);
+        const QString found = PaletteFilePath(caption);
+        // A file removed since the list was made: the error names it in the palette folder.
+        const std::string path = found.isEmpty() ? PaletteFolder() + caption.toStdString() : found.toStdString();
+        try {
+            CurrentSHP->LoadPalette(path);
+        } catch (const std::exception& e) {
+            ShowError(QString::fromStdString(e.what()));
+            return;
+        }
     }
-    DrawPaletteImage();
+    RefreshPaletteViews();
     if (!AnimationRunning())
         DrawCurrentFrame(CurrentFrame);
 }

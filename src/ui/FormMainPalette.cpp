@@ -3,11 +3,14 @@
 // the side colour.
 #include "FormMain.h"
 #include "PaletteView.h"
+#include "WidenCombos.h"
 #include "SpriteView.h"
+#include "sprite/FileUtil.h"
 #include "sprite/Palette.h"
 #include "sprite/SideColours.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QColorDialog>
 #include <QCursor>
 #include <QMenu>
@@ -18,6 +21,8 @@ namespace vantrel {
 namespace {
 
 constexpr int CustomSideColourTag = 9;
+// Item data marking the own-palette entry of PaletteCombo.
+constexpr int OwnPaletteRole = Qt::UserRole + 1;
 
 QColor ToQColor(TColour24 c) { return QColor(c.R, c.G, c.B); }
 
@@ -45,6 +50,41 @@ TPalette TFrmMain::CurrentFramePalette() const
 }
 
 void TFrmMain::DrawPaletteImage() { PaletteImg->SetPicture(PaletteGridImage(CurrentFramePalette())); }
+
+void TFrmMain::RefreshPaletteViews()
+{
+    DrawPaletteImage();
+    UpdateColourPanels();
+}
+
+bool TFrmMain::IsOwnPaletteEntry(int index) const
+{
+    return index >= 0 && PaletteCombo->itemData(index, OwnPaletteRole).toBool();
+}
+
+void TFrmMain::ListOwnPalette()
+{
+    const QSignalBlocker block(PaletteCombo);
+    if (IsOwnPaletteEntry(0)) {
+        const bool selected = PaletteCombo->currentIndex() == 0;
+        PaletteCombo->removeItem(0);
+        if (selected) {
+            PaletteCombo->setCurrentIndex(-1);
+            UserPaletteChosen = false; // that choice was the previous sprite's
+        }
+    }
+    OwnPalette.reset();
+    if (!CurrentSHP || !CurrentSHP->CustomPalette)
+        return;
+    OwnPalette = CurrentSHP->Palette;
+    const QString caption =
+        QString("Own palette (%1)").arg(QString::fromStdString(ExtractFileName(CurrentSHP->FileName)));
+    PaletteCombo->insertItem(0, caption);
+    PaletteCombo->setItemData(0, true, OwnPaletteRole);
+    PaletteCombo->setItemData(0, "The palette the file carries", Qt::ToolTipRole);
+    PaletteCombo->setCurrentIndex(0);
+    UserPaletteChosen = true;
+}
 
 void TFrmMain::DrawPaletteOverlay()
 {

@@ -52,7 +52,7 @@ void TFrmMain::DrawCurrentFrame(int index)
     TrackBar->setValue(CurrentFrame);
 
     QString error;
-    TViewFrame frame{&sprite, CurrentFrame, DrawShadowsButton->isChecked(),
+    TViewFrame frame{&CurrentSHP, CurrentFrame, DrawShadowsButton->isChecked(),
                      FakeLevelBackgroundButton->isChecked() && !BackgroundPicture.isNull(), BackgroundPicture};
     try {
         // Making the preview renders the frame, so that a failure is reported here once; the view

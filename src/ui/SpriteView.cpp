@@ -177,17 +177,19 @@ QImage ComposeOverBackground(int width, int height, const QImage& background, co
 
 QSize TViewFrame::CanvasSize() const
 {
-    return Sprite ? QSize(std::max(Sprite->Width, 0), std::max(Sprite->Height, 0)) : QSize();
+    const TSHP* sprite = Sprite();
+    return sprite ? QSize(std::max(sprite->Width, 0), std::max(sprite->Height, 0)) : QSize();
 }
 
 QImage TViewFrame::Area(const QRect& area) const
 {
-    if (!Sprite || Frame < 0 || Frame >= Sprite->FrameCount())
+    TSHP* sprite = Sprite();
+    if (!sprite || Frame < 0 || Frame >= sprite->FrameCount())
         return {};
     const QRect part = area & QRect(QPoint(0, 0), CanvasSize());
     if (part.isEmpty())
         return {};
-    const QImage frame = FrameToPNG(*Sprite, Frame, MergeShadow, part);
+    const QImage frame = FrameToPNG(*sprite, Frame, MergeShadow, part);
     return DrawBackground ? ComposeOverBackground(part, Background, frame) : frame;
 }
 

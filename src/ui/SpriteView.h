@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
+
 namespace vantrel {
 
 // Zoom level 0..10 to the magnification: 1, 2, 4, ..., 20.
@@ -18,18 +20,20 @@ QString FrameCounterText(int frame, int frameCount);
 
 class TSHP;
 
-// What the main view shows: frame Frame of Sprite (over its shadow frame with MergeShadow), over
-// the light checkerboard, or with DrawBackground over the checkerboard and Background tiled from
-// the canvas corner (an opaque picture magnified with the frame). Its pictures are made part by
-// part from the sprite's render caches, so that no picture of the whole canvas, or of the zoomed
-// view, is ever held. Sprite is borrowed: the view is cleared before the sprite goes.
+// What the main view shows: frame Frame of the sprite Owner holds (over its shadow frame with
+// MergeShadow), over the light checkerboard, or with DrawBackground over the checkerboard and
+// Background tiled from the canvas corner (an opaque picture magnified with the frame). Its
+// pictures are made part by part from the sprite's render caches, so that no picture of the whole
+// canvas, or of the zoomed view, is ever held. The sprite is read through its owner, so that a
+// sprite replaced or destroyed is never drawn.
 struct TViewFrame {
-    TSHP* Sprite = nullptr;
+    const std::unique_ptr<TSHP>* Owner = nullptr;
     int Frame = 0;
     bool MergeShadow = false;
     bool DrawBackground = false;
     QImage Background;
 
+    TSHP* Sprite() const { return Owner ? Owner->get() : nullptr; }
     // The canvas size, 0 x 0 without a sprite.
     QSize CanvasSize() const;
     // The part area of the canvas as shown before magnifying: the frame with its alpha, or with
@@ -96,10 +100,10 @@ class TSpriteView : public QWidget {
 public:
     explicit TSpriteView(QWidget* parent = nullptr);
     void SetFrame(const TViewFrame& frame);
-    // Shows the checkerboard alone, and forgets the sprite.
+    // Shows the checkerboard alone.
     void ClearFrame();
     const TViewFrame& Frame() const { return ViewFrame; }
-    bool Opaque() const { return ViewFrame.Sprite && ViewFrame.DrawBackground; }
+    bool Opaque() const { return ViewFrame.Sprite() && ViewFrame.DrawBackground; }
 
 signals:
     void MouseDown(Qt::MouseButton button, QPoint at);

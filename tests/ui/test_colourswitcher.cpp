@@ -185,10 +185,12 @@ TEST_F(ColourSwitcherTest, ListsTheSchemesThatChangeTheSpriteByCategory)
         EXPECT_EQ(SelectedCaption(dialog.SchemeSHPList), "Red Team");
         EXPECT_TRUE(dialog.OkButton->isEnabled());
 
+        // A selected scheme that the filter hides is no longer selected, and Ok cannot apply it.
         dialog.CategoryCombo->setCurrentIndex(CategoryAllied);
         EXPECT_EQ(Captions(dialog.SchemeSHPList, true), QStringList({"Blue Team"}));
-        // The selection is left alone by the filter.
-        EXPECT_EQ(SelectedCaption(dialog.SchemeSHPList), "Red Team");
+        EXPECT_TRUE(SelectedCaption(dialog.SchemeSHPList).isEmpty());
+        EXPECT_FALSE(dialog.OkButton->isEnabled());
+        dialog.SchemeSHPList->setCurrentRow(2);
         EXPECT_TRUE(dialog.OkButton->isEnabled());
         dialog.CategoryCombo->setCurrentIndex(CategoryYellow);
         EXPECT_TRUE(Captions(dialog.SchemeSHPList, true).isEmpty());
@@ -219,9 +221,10 @@ TEST_F(ColourSwitcherTest, TypingSelectsAShownSchemeByItsCaption)
         EXPECT_EQ(SelectedCaption(dialog.SchemeSHPList), "Opaque");
         QTest::qWait(QApplication::keyboardInputInterval() + 50);
         dialog.CategoryCombo->setCurrentIndex(CategoryRed);
+        EXPECT_TRUE(SelectedCaption(dialog.SchemeSHPList).isEmpty()); // "Opaque" is not shown
         QTest::keyClicks(dialog.SchemeSHPList, "u");
-        // "Unused Move" is not shown: nothing else starts with "u", the selection stays.
-        EXPECT_EQ(SelectedCaption(dialog.SchemeSHPList), "Opaque");
+        // "Unused Move" is not shown either: nothing else starts with "u".
+        EXPECT_TRUE(SelectedCaption(dialog.SchemeSHPList).isEmpty());
         QTest::qWait(QApplication::keyboardInputInterval() + 50);
         QTest::keyClicks(dialog.SchemeSHPList, "re");
         EXPECT_EQ(SelectedCaption(dialog.SchemeSHPList), "Red Team");
@@ -231,10 +234,12 @@ TEST_F(ColourSwitcherTest, TypingSelectsAShownSchemeByItsCaption)
 TEST_F(ColourSwitcherTest, NoSchemesLeaveOnlyCancel)
 {
     ShowUnit();
-    RunSwitcher([](TFrmColourSwitcher& dialog) {
+    RunSwitcher([this](TFrmColourSwitcher& dialog) {
         EXPECT_EQ(dialog.SchemeSHPList->count(), 0);
         EXPECT_FALSE(dialog.OkButton->isEnabled());
-        EXPECT_TRUE(dialog.PreviewImage->Picture().isNull());
+        // The previews show the sprite shown, unchanged.
+        EXPECT_EQ(dialog.PreviewImage->Picture().pixelColor(2, 2), Colour(16));
+        EXPECT_EQ(dialog.PreviewImageNew->Picture().pixelColor(2, 2), Colour(16));
         dialog.OkButton->click();
         EXPECT_TRUE(dialog.isVisible());
     });
@@ -243,6 +248,25 @@ TEST_F(ColourSwitcherTest, NoSchemesLeaveOnlyCancel)
     // A library still empty is read again at the next showing.
     WriteSchemeFolder();
     RunSwitcher([](TFrmColourSwitcher& dialog) { EXPECT_EQ(dialog.SchemeSHPList->count(), 4); });
+}
+
+// With no scheme shown, the previews draw the sprite shown now with its own palette, not with the
+// palettes of the sprite shown the time before.
+TEST_F(ColourSwitcherTest, PreviewsWithoutASchemeDrawTheCurrentSprite)
+{
+    WriteSchemeFolder();
+    ShowUnit();
+    RunSwitcher([](TFrmColourSwitcher& dialog) { dialog.CategoryCombo->setCurrentIndex(CategoryYellow); });
+    auto other = BlankSprite(2, 8, 6, TSHPGame::RA2, TSHPType::Unit);
+    SetPixel(*other, 0, 2, 2, 16);
+    Show(std::move(other));
+    ASSERT_NE(Colour(16), ToQColor(TestPaletteColour(SeedTSUnit, 16)));
+    RunSwitcher([this](TFrmColourSwitcher& dialog) {
+        EXPECT_TRUE(Captions(dialog.SchemeSHPList, true).isEmpty());
+        EXPECT_FALSE(dialog.OkButton->isEnabled());
+        EXPECT_EQ(dialog.PreviewImage->Picture().pixelColor(2, 2), Colour(16));
+        EXPECT_EQ(dialog.PreviewImageNew->Picture().pixelColor(2, 2), Colour(16));
+    });
 }
 
 TEST_F(ColourSwitcherTest, GridsAndPreviewsShowTheSelectedScheme)
@@ -278,10 +302,11 @@ TEST_F(ColourSwitcherTest, GridsAndPreviewsShowTheSelectedScheme)
         EXPECT_EQ(CellColour(dialog.PaletteImgNew, 0), Colour(5));
         EXPECT_EQ(dialog.PreviewImageNew->Picture().pixelColor(0, 0).alpha(), 0);
 
-        // Losing the selection keeps the pictures of the last scheme.
+        // Without a selection the grids show no change and both previews the sprite as it is.
         dialog.SchemeSHPList->clearSelection();
         EXPECT_FALSE(dialog.OkButton->isEnabled());
-        EXPECT_EQ(CellColour(dialog.PaletteImgNew, 0), Colour(5));
+        EXPECT_TRUE(IsCheckerCell(dialog.PaletteImgNew, 0));
+        EXPECT_EQ(dialog.PreviewImageNew->Picture().pixelColor(2, 2), Colour(16));
     });
 }
 

@@ -265,6 +265,59 @@ TEST_F(MainWindowTest, PaletteChosenByHandStaysThroughGameChanges)
     EXPECT_EQ(GridColour(main, 40), ToQColor(TestPaletteColour(SeedTSUnit, 40)));
 }
 
+// The two selected colours and their hints follow every change of the palette in use.
+TEST_F(MainWindowTest, ColourPanelsFollowThePaletteInUse)
+{
+    TFrmMain& main = Window();
+    main.MakeTestSHP1->trigger();
+    QTest::mouseClick(main.PaletteOverlay, Qt::LeftButton, {}, QPoint(18, 54)); // index 20
+    ASSERT_EQ(main.SelectedIndices[0], 20);
+    auto expectPanels = [&main](int seed) {
+        const TColour24 left = TestPaletteColour(seed, 20);
+        EXPECT_EQ(main.LeftColPanel->Colour(), ToQColor(left));
+        EXPECT_TRUE(main.LeftColPanel->toolTip().endsWith(QString("RGB: (%1,%2,%3)").arg(left.R).arg(left.G).arg(left.B)))
+            << main.LeftColPanel->toolTip().toStdString();
+    };
+    main.PaletteCombo->setCurrentIndex(ComboIndex(main.PaletteCombo, "TD/temperat.pal"));
+    expectPanels(SeedTD);
+
+    AnswerQuestion(QMessageBox::Discard, [&] { main.MakeTestSHP1->trigger(); });
+    QTest::mouseClick(main.PaletteOverlay, Qt::LeftButton, {}, QPoint(18, 54));
+    main.GameRA2Button->click(); // reloads the default palette
+    expectPanels(SeedRA2Unit);
+}
+
+// A palette the file carries is the first entry of the palette box, selected while in use: the
+// user can leave it and come back to it, and game changes keep it.
+TEST_F(MainWindowTest, TheFilesOwnPaletteIsAnEntryOfThePaletteBox)
+{
+    TTrailer trailer;
+    for (int i = 0; i < 256; ++i)
+        trailer.Palette[size_t(i)] = MakeColour(uint8_t(i), 7, uint8_t(255 - i));
+    trailer.Type = uint8_t(TSHPType::Unit);
+    const QString path = DataPath("own.shp");
+    WriteBytes(path, TSFileBytes(2, 2, {std::vector<uint8_t>(4, 40)}, &trailer));
+    TFrmMain& main = Window();
+    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    EXPECT_EQ(main.PaletteCombo->currentIndex(), 0);
+    EXPECT_EQ(main.PaletteCombo->currentText(), "Own palette (own.shp)");
+    EXPECT_EQ(GridColour(main, 40), QColor(40, 7, 215));
+
+    main.PaletteCombo->setCurrentIndex(ComboIndex(main.PaletteCombo, "User/a.pal"));
+    EXPECT_EQ(GridColour(main, 40), ToQColor(TestPaletteColour(SeedUser, 40)));
+    main.PaletteCombo->setCurrentIndex(0);
+    EXPECT_EQ(GridColour(main, 40), QColor(40, 7, 215));
+    EXPECT_EQ(PixelAt(main.SHPImage, 0, 0), QColor(40, 7, 215));
+    main.GameRA2Button->click();
+    EXPECT_EQ(main.PaletteCombo->currentIndex(), 0);
+    EXPECT_EQ(GridColour(main, 40), QColor(40, 7, 215));
+
+    // A sprite without a palette of its own: the entry goes.
+    main.MakeTestSHP1->trigger();
+    EXPECT_EQ(main.PaletteCombo->findText("Own palette (own.shp)"), -1);
+    EXPECT_EQ(main.PaletteCombo->currentIndex(), ComboIndex(main.PaletteCombo, "TS/unittem.pal"));
+}
+
 TEST_F(MainWindowTest, MissingDefaultPaletteKeepsTheListSelection)
 {
     TFrmMain& main = Window();
