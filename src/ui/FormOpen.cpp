@@ -22,12 +22,37 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 
 namespace vantrel {
 
 namespace {
+
+// text as it fits in box with font: wrapped at word boundaries, or anywhere in a word longer
+// than a line, the last line that fits cut with "…" when more would follow.
+QString FitText(const QString& text, const QFont& font, QSize box)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    const QFontMetrics metrics(font);
+    const int lines = std::max(1, box.height() / metrics.lineSpacing());
+    QStringList shown;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(box.width());
+        if (shown.size() + 1 == lines) {
+            shown << metrics.elidedText(text.mid(line.textStart()).simplified(), Qt::ElideRight, box.width());
+            break;
+        }
+        shown << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return shown.join('\n');
+}
 
 constexpr int ClientWidth = 654;
 constexpr int ClientHeight = 430;
@@ -556,9 +581,18 @@ void TFrmOpen::ShowPreviewError(const QString& message)
     FileNameEdit->clear();
     PreviewImage->clear();
     SetPreviewControlsEnabled(false);
-    PreviewLabel->setText(message);
-    PreviewLabel->setToolTip(message);
+    ShowPreviewMessage(message);
     PreviewDetailsPanel->show();
+}
+
+// The label names the file without its folder, the one the list shows, and fits the rest into
+// its box; the whole message is its tooltip.
+void TFrmOpen::ShowPreviewMessage(const QString& message)
+{
+    const QString folder = FromStd(AddTrailingBackslash(ToStd(CurrentFolder)));
+    const QString text = QString(message).replace(folder, QString());
+    PreviewLabel->setText(FitText(text, PreviewLabel->font(), PreviewLabel->size()));
+    PreviewLabel->setToolTip(message);
 }
 
 void TFrmOpen::SetPreviewControlsEnabled(bool on)
@@ -605,8 +639,7 @@ void TFrmOpen::ShowPreviewFrame()
     } catch (const std::exception& e) {
         FreePreviewCaches();
         PreviewImage->clear();
-        PreviewLabel->setText(QString::fromUtf8(e.what()));
-        PreviewLabel->setToolTip(QString::fromUtf8(e.what()));
+        ShowPreviewMessage(QString::fromUtf8(e.what()));
     }
     PreviewImage->update();
 }
@@ -660,8 +693,7 @@ void TFrmOpen::ReloadPreviewPalette()
     try {
         PreviewSHP->LoadDefaultPalette(PaletteFolder());
     } catch (const std::exception& e) {
-        PreviewLabel->setText(QString::fromUtf8(e.what()));
-        PreviewLabel->setToolTip(QString::fromUtf8(e.what()));
+        ShowPreviewMessage(QString::fromUtf8(e.what()));
         return;
     }
     UpdatePreviewLabel();

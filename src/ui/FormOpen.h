@@ -116,6 +116,7 @@ private:
     void ShowNoFile();
     void LoadPreview(int row);
     void ShowPreviewError(const QString& message);
+    void ShowPreviewMessage(const QString& message);
     void FreePreviewCaches();
     void SetPreviewControlsEnabled(bool on);
     int SelectedRow() const;

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace vantrel {
 
 namespace {
@@ -78,10 +80,12 @@ TFrmSaveOptions::TFrmSaveOptions(QWidget* parent) : QDialog(parent)
         connect(CompressionItems[size_t(i)], &QRadioButton::clicked, this, &TFrmSaveOptions::CompressionModeClick);
     }
     CompressionItems[0]->setChecked(true);
+    FitCompressionItems();
 
     LayoutLabel = new QLabel(this);
     LayoutLabel->setObjectName("LayoutLabel");
-    LayoutLabel->setGeometry(200, 62, 323, 60);
+    const int layoutLeft = CompressionMode->geometry().right() + 8;
+    LayoutLabel->setGeometry(layoutLeft, 62, width() - 8 - layoutLeft, 60);
     LayoutLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LayoutLabel->setWordWrap(true);
 
@@ -133,6 +137,17 @@ void TFrmSaveOptions::SetLayout(TSHPFormat layout)
                             : "Written as a TS/RA2 SHP file (Tiberian Sun, Red Alert 2).");
     CompressionMode->setEnabled(!td);
     ChangeDialog->setNameFilter(td ? "TD/RA1 SHP (*.shp)" : "TS/RA2 SHP (*.shp)");
+}
+
+// The compression group grows to the width of its longest caption in the font of the desktop.
+void TFrmSaveOptions::FitCompressionItems()
+{
+    int itemWidth = 170;
+    for (QRadioButton* item : CompressionItems)
+        itemWidth = std::max(itemWidth, item->sizeHint().width());
+    for (QRadioButton* item : CompressionItems)
+        item->resize(itemWidth, item->height());
+    CompressionMode->resize(std::max(185, itemWidth + 16), CompressionMode->height());
 }
 
 // The boxes placed directly in the flag group, in their order; the layout above has 15.

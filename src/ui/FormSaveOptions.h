@@ -72,6 +72,7 @@ protected:
 private:
     TSHPFormat CurrentLayout = TSHPFormat::TS;
     void CollectFlagBoxes();
+    void FitCompressionItems();
     void UpdateForceFlagLabel();
 };
 

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QScreen>
 #include <QStyle>
+#include <QStylePainter>
 
 namespace vantrel {
 
@@ -47,6 +48,23 @@ void TImageComboBox::showPopup()
     const QRect frame = list->geometry();
     if (screen && frame.right() + 1 >= screenRight && LastComboRight > frame.width())
         list->move(LastComboRight - frame.width() - 1, frame.top());
+}
+
+void TImageComboBox::paintEvent(QPaintEvent*)
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    QRect text = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    if (!option.currentIcon.isNull())
+        text.setLeft(text.left() + option.iconSize.width() + IconSpacing);
+    const QString whole = option.currentText;
+    option.currentText = fontMetrics().elidedText(whole, Qt::ElideRight, text.width());
+    const QString hint = option.currentText == whole ? QString() : whole;
+    if (toolTip() != hint)
+        setToolTip(hint);
+    QStylePainter painter(this);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 // Image combo boxes (items with icons) whose drop-down list is wide enough for the longest item
-// and, when widened, does not run off the right edge of the screen. Plain combo boxes keep the
+// and, when widened, does not run off the right edge of the screen; a chosen item too long for the
+// box itself is shown cut with "…" and whole in the box's tooltip. Plain combo boxes keep the
 // toolkit's behaviour.
 #pragma once
 
@@ -21,6 +22,9 @@ public:
 
     // Screen x of the right edge of the combo box widened last (0 before the first).
     static int LastComboRight;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace vantrel

@@ -346,6 +346,12 @@ TEST_F(OpenDialog, FileUnreadableAtSelectionShowsTheErrorAndTheControlsRecover)
     QFile::remove(Path("lost.shp"));
     Click("lost.shp");
     EXPECT_TRUE(Dlg->PreviewLabel->text().contains("lost.shp")) << Dlg->PreviewLabel->text().toStdString();
+    // The message fits the label; the whole of it, folder included, is the label's tooltip.
+    const QRect needed = Dlg->PreviewLabel->fontMetrics().boundingRect(QRect(QPoint(0, 0), Dlg->PreviewLabel->size()),
+                                                                       Qt::AlignHCenter, Dlg->PreviewLabel->text());
+    EXPECT_LE(needed.height(), Dlg->PreviewLabel->height());
+    EXPECT_LE(needed.width(), Dlg->PreviewLabel->width());
+    EXPECT_TRUE(Dlg->PreviewLabel->toolTip().contains(QDir::toNativeSeparators(Path("lost.shp"))));
     EXPECT_TRUE(Dlg->PreviewDetailsPanel->isVisible());
     EXPECT_FALSE(Dlg->OkButton->isEnabled());
     EXPECT_TRUE(Dlg->SelectedFile.isEmpty());

@@ -249,6 +249,18 @@ TEST_F(MainWindowTest, SaveRewritesTheOpenedFileOnceItChanged)
     EXPECT_FALSE(main.Save1->isEnabled());
 }
 
+// The compression captions fit their items at the desktop's font, the layout text beside them.
+TEST_F(MainWindowTest, SaveOptionsCaptionsFit)
+{
+    TFrmSaveOptions& options = *Window().FrmSaveOptions;
+    for (QRadioButton* item : options.CompressionItems) {
+        EXPECT_GE(item->width(), item->sizeHint().width()) << item->text().toStdString();
+        EXPECT_LE(item->geometry().right(), options.CompressionMode->contentsRect().right());
+    }
+    EXPECT_GT(options.LayoutLabel->x(), options.CompressionMode->geometry().right());
+    EXPECT_LE(options.LayoutLabel->geometry().right(), options.width());
+}
+
 TEST_F(MainWindowTest, ForcedFlagsReachTheFileAndTheLabelShowsThem)
 {
     Show(PaintedSprite());

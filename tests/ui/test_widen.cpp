@@ -37,6 +37,21 @@ TEST(WidenCombos, NarrowTypeBoxDropsDownWideEnoughForItsLongestItem)
     combo.hidePopup();
 }
 
+// A chosen item too long for the box is shown cut, and whole in the box's tooltip.
+TEST(WidenCombos, ItemTooLongForTheBoxIsElidedWithATooltip)
+{
+    TImageComboBox combo;
+    for (int t = 0; t < SHPTypeCount; ++t)
+        combo.addItem(SHPTypeIcon(t), SHPTypeNames[size_t(t)]);
+    combo.resize(80, 22);
+    combo.setCurrentIndex(int(TSHPType::BuildingIsoTemperate));
+    combo.grab();
+    EXPECT_EQ(combo.toolTip(), "Building (IsoTemperate)");
+    combo.setCurrentIndex(int(TSHPType::Unit));
+    combo.grab();
+    EXPECT_TRUE(combo.toolTip().isEmpty());
+}
+
 TEST(WidenCombos, ShortItemsKeepTheBoxWidth)
 {
     TImageComboBox combo;
