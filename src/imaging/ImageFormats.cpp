@@ -283,7 +283,11 @@ TFrameSource ReadInsertSource(const std::string& path, const TImageFormat* forma
 std::string FrameSequencePath(std::string_view chosenPath, int i, int count)
 {
     const int digits = std::max(4, int(std::to_string(std::max(count - 1, 0)).size()));
-    return ChangeFileExt(chosenPath, "-" + PadNumber(i, digits) + ".png");
+    // Appended piece by piece: GCC 12 at -O3 takes "x" + std::string + "y" for overlapping copies
+    // (a false -Wrestrict).
+    std::string suffix = "-";
+    suffix.append(PadNumber(i, digits)).append(".png");
+    return ChangeFileExt(chosenPath, suffix);
 }
 
 std::vector<std::string> FrameSequenceFiles(const std::string& path)

@@ -113,7 +113,7 @@ TEST(CliInfo, JsonEscapesHostileFileNames)
 
     // A name that is not UTF-8 (passed through the shell, byte for byte) still gives valid JSON.
     const std::string latin1 = dir.Write("caf\xE9.shp", SmallTS());
-    FILE* pipe = popen(("'" + std::string(VANTREL_CLI_PATH) + "' info --json '" + latin1 + "'").c_str(), "r");
+    FILE* pipe = popen((std::string("'") + VANTREL_CLI_PATH + "' info --json '" + latin1 + "'").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;
     char buffer[4096];

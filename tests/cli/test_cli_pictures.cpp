@@ -99,7 +99,7 @@ TEST(CliPictures, RenderedFramesComeBackWithTheirIndices)
     Ok({"render", dir.Unit, "-o", dir / "r.png", "--all", "--data-dir", dir.Data()});
     std::vector<std::string> import{"import"};
     for (int i = 0; i < 16; ++i)
-        import.push_back(dir / ("r" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".png"));
+        import.push_back(dir / (std::string(i < 10 ? "r0" : "r") + std::to_string(i) + ".png"));
     import.insert(import.end(), {dir / "back.shp", "--data-dir", dir.Data()});
     EXPECT_EQ(Ok(import).Out, dir / "back.shp" + ": 16 frame(s) of 24 x 24, 0 pixel(s) matched inexactly\n");
     EXPECT_EQ(LoadFrames(dir / "back.shp"), LoadFrames(dir.Unit));

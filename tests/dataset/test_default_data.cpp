@@ -99,10 +99,14 @@ TEST_F(DefaultData, RemapRangeOfEachGameIsARampFromBrightToDark)
 
 TEST_F(DefaultData, TheatrePalettesAreTintedDifferently)
 {
-    std::set<std::vector<uint8_t>> distinct;
+    // Compared pair by pair: GCC 12 at -O3 takes the ordering of a std::set of vectors for an
+    // overread (a false -Wstringop-overread).
+    std::vector<std::vector<uint8_t>> palettes;
     for (const char* name : PaletteNames)
-        distinct.insert(ReadWholeFile(DataPath(std::string("palette/TS/") + name + ".pal")));
-    EXPECT_EQ(distinct.size(), std::size(PaletteNames)) << "every palette of a game differs";
+        palettes.push_back(ReadWholeFile(DataPath(std::string("palette/TS/") + name + ".pal")));
+    for (size_t a = 0; a < palettes.size(); ++a)
+        for (size_t b = a + 1; b < palettes.size(); ++b)
+            EXPECT_NE(palettes[a], palettes[b]) << PaletteNames[a] << " and " << PaletteNames[b] << " differ";
 }
 
 TEST_F(DefaultData, BackgroundsLoadAndTheirNamesCoverEveryGameIcon)
