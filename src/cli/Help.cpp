@@ -363,11 +363,17 @@ const char* const DataFoldersText =
 
 const char* const ExitStatusText =
     "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"
-    "the command needs (not an SHP file, not an 8-bit map), 3 an output cannot be\n"
-    "written. Errors go to stderr, one line each, naming the file and the reason;\n"
-    "nothing else goes there except a progress line while stderr is a terminal.\n"
-    "Outputs are written to a temporary file first and replace an existing file\n"
-    "only once complete.\n";
+    "the command needs (not an SHP file, not an 8-bit map, a pipe or a device, a\n"
+    "sprite the output layout cannot hold, more work than the input's size\n"
+    "warrants), 3 an output cannot be written (a pipe, a device or a read-only file\n"
+    "is not replaced). Errors go to stderr, one line each, naming the file and the\n"
+    "reason; nothing else goes there except a progress line while stderr is a\n"
+    "terminal. Outputs are written to a temporary file first (removed again on\n"
+    "Ctrl+C) and replace an existing file, or the file a link points to, only once\n"
+    "complete.\n\n"
+    "Limits: a picture has at most 16384 x 16384 pixels; a command draws or encodes\n"
+    "at most 134,217,728 pixels, or 256 for each byte of its input, and writes at\n"
+    "most 1024 files, or one for each 8 bytes of its input.\n";
 
 const std::vector<TCommand>& CommandTable()
 {
