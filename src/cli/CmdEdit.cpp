@@ -4,7 +4,6 @@
 #include "SpriteSetup.h"
 
 #include "imaging/ImageFormats.h"
-#include "sprite/Bmp8.h"
 #include "sprite/FileUtil.h"
 #include "sprite/FrameEdit.h"
 
@@ -185,15 +184,7 @@ void Insert(TSHP& sprite, const TEditOp& op, TEditRun& run)
     }
     TFrameSource source;
     TMatchStats stats;
-    Reading([&] {
-        try {
-            source = ReadInsertSource(op.File, nullptr, sprite, stats);
-        } catch (const FormatError& e) {
-            ThrowInput(e.what());
-        } catch (const BmpError& e) {
-            ThrowInput(e.what());
-        }
-    });
+    ReadingPictures([&] { source = ReadInsertSource(op.File, nullptr, sprite, stats); });
     run.Matching.Add(stats);
     InsertFrames(sprite, source, op.Position, op.Anchor, run.Pairing);
 }

@@ -42,20 +42,6 @@ const TImageFormat& ChooseFormat(const TArgs& args, const std::string& output, b
     return *format;
 }
 
-// Library errors about pictures as input errors.
-void ReadingPictures(const std::function<void()>& f)
-{
-    Reading([&] {
-        try {
-            f();
-        } catch (const FormatError& e) {
-            ThrowInput(e.what());
-        } catch (const BmpError& e) {
-            ThrowInput(e.what());
-        }
-    });
-}
-
 void ExportFile(const std::string& input, const std::string& output, const TImageFormat& format, const TArgs& args)
 {
     const auto sprite = LoadSprite(input);

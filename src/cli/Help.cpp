@@ -384,7 +384,7 @@ const std::vector<TCommand>& CommandTable()
         {"import-map", CmdImportMap, "build an SHP file from an 8-bit BMP sprite map", ImportMapHelp},
         {"export", CmdExport, "write all frames to a BMP map, a PNG sheet or PNG frames", ExportHelp},
         {"import", CmdImport, "build an SHP file from pictures (indexed or true colour)", ImportHelp},
-        {"edit", CmdEdit, "delete, move, reverse or insert frames; resize or crop the canvas", EditHelp},
+        {"edit", CmdEdit, "delete, move, insert... frames; resize or crop the canvas", EditHelp},
         {"convert", CmdConvert, "re-encode an SHP file in the TS/RA2 or TD/RA1 layout", ConvertHelp},
         {"recolour", CmdRecolour, "move pixels to other palette indices by a colour scheme", RecolourHelp},
         {"report", CmdReport, "report the raw frame headers of every SHP file below a folder", ReportHelp},

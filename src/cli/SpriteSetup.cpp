@@ -1,6 +1,8 @@
 #include "SpriteSetup.h"
 
+#include "imaging/ImageFormats.h"
 #include "imaging/StandardFolders.h"
+#include "sprite/Bmp8.h"
 #include "sprite/FileUtil.h"
 #include "sprite/Palette.h"
 #include "sprite/SideColours.h"
@@ -211,6 +213,19 @@ std::optional<TSHPFormat> ParseLayout(const TArgs& args)
     if (SameTextNoCase(*text, "td"))
         return TSHPFormat::TD;
     args.Fail("unknown layout '" + *text + "' (ts or td)");
+}
+
+void ReadingPictures(const std::function<void()>& f)
+{
+    Reading([&] {
+        try {
+            f();
+        } catch (const FormatError& e) {
+            ThrowInput(e.what());
+        } catch (const BmpError& e) {
+            ThrowInput(e.what());
+        }
+    });
 }
 
 std::string MatchSummary(const TMatchStats& stats)

@@ -63,6 +63,9 @@ uint8_t ParseCompression(const TArgs& args);
 // --layout ts|td; nullopt when not given.
 std::optional<TSHPFormat> ParseLayout(const TArgs& args);
 
+// Reading, with the picture readers' errors (FormatError, BmpError) as input errors too.
+void ReadingPictures(const std::function<void()>& f);
+
 // "12 pixel(s) matched inexactly (largest colour difference 3.4)"; the difference only when some
 // pixel was.
 std::string MatchSummary(const TMatchStats& stats);

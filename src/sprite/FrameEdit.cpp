@@ -195,6 +195,10 @@ void CheckPositionsAscending(std::span<const int> positions, int limit, const ch
             throw EditError(std::string(what) + ": the positions must ascend within the frames");
 }
 
+// The offset along one axis of content of size `from` in size `to`: near edge (0), middle (1),
+// far edge (2).
+int PlaceAlong(int place, int from, int to) { return place == 0 ? 0 : place == 1 ? (to - from) / 2 : to - from; }
+
 bool ReadNumber(std::string_view s, int& value)
 {
     if (s.empty() || s.size() > 9)
@@ -228,29 +232,9 @@ std::optional<TAnchor> ParseAnchor(std::string_view text)
     return std::nullopt;
 }
 
-int AnchorOffsetX(TAnchor anchor, int from, int to)
-{
-    switch (int(anchor) % 3) {
-    case 0:
-        return 0;
-    case 1:
-        return (to - from) / 2;
-    default:
-        return to - from;
-    }
-}
+int AnchorOffsetX(TAnchor anchor, int from, int to) { return PlaceAlong(int(anchor) % 3, from, to); }
 
-int AnchorOffsetY(TAnchor anchor, int from, int to)
-{
-    switch (int(anchor) / 3) {
-    case 0:
-        return 0;
-    case 1:
-        return (to - from) / 2;
-    default:
-        return to - from;
-    }
-}
+int AnchorOffsetY(TAnchor anchor, int from, int to) { return PlaceAlong(int(anchor) / 3, from, to); }
 
 bool CanPairShadows(const TSHP& sprite)
 {
