@@ -6,6 +6,7 @@
 #include "imaging/ImageFormats.h"
 #include "sprite/FileUtil.h"
 #include "sprite/FrameEdit.h"
+#include "sprite/WorkBudget.h"
 
 #include <array>
 
@@ -170,6 +171,7 @@ void SplitOperations(const TArgList& list, std::vector<TEditOp>& ops, TArgList& 
 
 struct TEditRun {
     const TArgs& Args;
+    std::string Input;
     bool Pairing = true;
     bool PaletteChosen = false;
     TMatchStats Matching;
@@ -184,7 +186,7 @@ void Insert(TSHP& sprite, const TEditOp& op, TEditRun& run)
     }
     TFrameSource source;
     TMatchStats stats;
-    ReadingPictures([&] { source = ReadInsertSource(op.File, nullptr, sprite, stats); });
+    ReadingPictures([&] { source = ReadInsertSource(op.File, nullptr, sprite, stats); }, "read " + Quoted(op.File));
     run.Matching.Add(stats);
     InsertFrames(sprite, source, op.Position, op.Anchor, run.Pairing);
 }
@@ -209,6 +211,9 @@ void Apply(TSHP& sprite, const TEditOp& op, TEditRun& run)
             Insert(sprite, op, run);
             break;
         case TOpKind::Resize:
+            RequireWithinBudget("resize", run.Input, FramesText(sprite) + " to " + std::to_string(op.Width) + " x " +
+                                                         std::to_string(op.Height),
+                                0, 0, uint64_t(sprite.FrameCount()) * uint64_t(op.Width) * uint64_t(op.Height));
             ResizeCanvas(sprite, op.Width, op.Height, op.Anchor);
             break;
         case TOpKind::Crop:
@@ -239,6 +244,10 @@ void EditFile(const std::string& input, const std::string& output, const std::ve
     const TSHPFormat layout = ParseLayout(args).value_or(sprite->Format);
     if (layout == TSHPFormat::TD && args.Has("--compression"))
         args.Fail("option '--compression' applies to the TS/RA2 layout only");
+    if (layout == TSHPFormat::TD)
+        RequireWithinBudget("edit", input, FramesText(*sprite) + " in the TD/RA1 layout", 0, 0,
+                            uint64_t(sprite->FrameCount()) * uint64_t(sprite->Width) * uint64_t(sprite->Height), 1,
+                            TDEncodingWeight);
     SaveSprite(*sprite, output, layout);
     std::string line = output + ": " + std::to_string(sprite->FrameCount()) + " frame(s) of " +
                        std::to_string(sprite->Width) + " x " + std::to_string(sprite->Height);
@@ -261,7 +270,7 @@ int CmdEdit(const TArgList& list)
     ParseCompression(args);
     ParseLayout(args);
     UseDataFolder(args);
-    TEditRun run{args, !args.Has("--no-shadow-pairing"), false, {}};
+    TEditRun run{args, args.Positionals()[0], !args.Has("--no-shadow-pairing"), false, {}};
     EditFile(args.Positionals()[0], args.Positionals()[1], ops, run);
     return ExitOK;
 }

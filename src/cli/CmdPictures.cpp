@@ -64,7 +64,7 @@ void ExportFile(const std::string& input, const std::string& output, const TImag
         } catch (const BmpError& e) {
             ThrowOutput("Cannot export " + Quoted(input) + ": " + e.what());
         }
-    });
+    }, "export " + Quoted(input) + ", " + FramesText(*sprite));
     std::string lines;
     for (const std::string& path : written)
         lines += path + "\n";
@@ -106,7 +106,7 @@ void ImportFiles(const std::vector<std::string>& inputs, const std::string& outp
             ThrowInput(std::string(e.what()) + "; give --palette FILE.pal (no default palette for " +
                        std::string(GameName(options.Game)) + " in " + Quoted(PaletteFolder()) + ")");
         }
-    });
+    }, "read " + Quoted(inputs[0]) + (inputs.size() > 1 ? " and the other pictures" : ""));
     TSHP& sprite = *read.Sprite;
     sprite.SetSHPType(settings.Type);
     sprite.CompressionMode = settings.Compression;

@@ -215,7 +215,7 @@ std::optional<TSHPFormat> ParseLayout(const TArgs& args)
     args.Fail("unknown layout '" + *text + "' (ts or td)");
 }
 
-void ReadingPictures(const std::function<void()>& f)
+void ReadingPictures(const std::function<void()>& f, const std::string& task)
 {
     Reading([&] {
         try {
@@ -225,7 +225,7 @@ void ReadingPictures(const std::function<void()>& f)
         } catch (const BmpError& e) {
             ThrowInput(e.what());
         }
-    });
+    }, task);
 }
 
 std::string MatchSummary(const TMatchStats& stats)

@@ -64,7 +64,7 @@ uint8_t ParseCompression(const TArgs& args);
 std::optional<TSHPFormat> ParseLayout(const TArgs& args);
 
 // Reading, with the picture readers' errors (FormatError, BmpError) as input errors too.
-void ReadingPictures(const std::function<void()>& f);
+void ReadingPictures(const std::function<void()>& f, const std::string& task = "read the input");
 
 // "12 pixel(s) matched inexactly (largest colour difference 3.4)"; the difference only when some
 // pixel was.
