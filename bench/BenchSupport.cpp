@@ -2,6 +2,8 @@
 
 #include "sprite/FileUtil.h"
 
+#include <QApplication>
+
 #include <algorithm>
 #include <chrono>
 #include <map>
@@ -55,6 +57,18 @@ std::unique_ptr<TSHP> SyntheticSprite(int count, int width, int height)
         sprite->UpdateFrameBounds(i);
     }
     return sprite;
+}
+
+void EnsureApplication()
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "vantrel_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
 }
 
 uint64_t CanvasBytes(const TSHP& sprite)

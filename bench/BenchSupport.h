@@ -31,6 +31,10 @@ std::unique_ptr<TSHP> SyntheticSprite(int count, int width, int height);
 
 uint64_t CanvasBytes(const TSHP& sprite);
 
+// The windows need a QApplication; the benchmark programs have none of their own. Offscreen
+// unless QT_QPA_PLATFORM says otherwise.
+void EnsureApplication();
+
 // Copies blocks of up to Size bytes between two buffers touched beforehand.
 class TMemcpyReference {
 public:

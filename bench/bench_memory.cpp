@@ -125,18 +125,15 @@ int64_t ProcessMemory(const std::string& field)
 // Starts a new peak of the resident set at its present size.
 bool ResetPeakMemory() { return bool(std::ofstream("/proc/self/clear_refs") << "5"); }
 
-// The windows need a QApplication; a first window shows a small sprite, so that what the toolkit
-// sets up once (fonts, styles, icons) is not counted against the first figure.
-void EnsureApplication()
+// A first window shows a small sprite, so that what the toolkit sets up once (fonts, styles,
+// icons) is not counted against the first figure.
+void WarmUpWindows()
 {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+    static bool done = false;
+    if (done)
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vantrel_bench_memory";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    done = true;
+    EnsureApplication();
     TFrmMain main;
     main.show();
     main.SetCurrentSprite(SyntheticSprite(2, 64, 64));
@@ -150,7 +147,7 @@ void EnsureApplication()
 // is the growth with the zoom.
 void MainViewPeakMemory(benchmark::State& state)
 {
-    EnsureApplication();
+    WarmUpWindows();
     const int scale = int(state.range(0));
     if (ProcessMemory("VmHWM") < 0 || !ResetPeakMemory()) {
         state.SkipWithError("the resident set's peak cannot be read or reset here");

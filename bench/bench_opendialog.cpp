@@ -1,5 +1,7 @@
 // The open dialog on a folder of 5,000 SHP files: listing it, painting the first screen of
 // thumbnails, and the pieces of that work alone.
+#include "BenchSupport.h"
+
 #include "imaging/Thumbnail.h"
 #include "sprite/FolderListing.h"
 #include "sprite/SHP.h"
@@ -13,23 +15,11 @@
 #include <fstream>
 
 using namespace vantrel;
+using vantrel::bench::EnsureApplication;
 
 namespace {
 
 constexpr int FileCount = 5000;
-
-// The windows need a QApplication; the benchmark program has none of its own.
-void EnsureApplication()
-{
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vantrel_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
 
 // A TS building of 48 x 48 with 4 frames (2 pictures, 2 shadows), written 5,000 times.
 const QTemporaryDir& LargeFolder()
