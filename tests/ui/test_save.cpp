@@ -497,7 +497,8 @@ TEST_F(MainWindowTest, ChangeAsksBeforeReplacingAnExistingFile)
 TEST_F(MainWindowTest, SaveAsRoundTripsARealTSSprite)
 {
     const QString source = QString(VANTREL_CORPUS_DIR) + "/ts/ora-ts_gatick.shp";
-    ASSERT_TRUE(QFile::exists(source));
+    if (!QFile::exists(source))
+        GTEST_SKIP() << "no corpus";
     TFrmMain& main = Window();
     ASSERT_TRUE(main.OpenSHPFile(source, std::nullopt));
     for (int mode : {0, 1, 2, 3}) {
