@@ -71,23 +71,6 @@ void ExportFile(const std::string& input, const std::string& output, const TImag
     WriteStdout(lines);
 }
 
-// The default palette of a game and type from the data folder, if there is one.
-std::optional<TPalette> DefaultPalette(TSHPGame game, TSHPType type)
-{
-    TSHP probe;
-    probe.Game = game;
-    probe.SetSHPType(type);
-    const TPalette before = probe.Palette;
-    try {
-        probe.LoadDefaultPalette(PaletteFolder());
-    } catch (const FileError&) {
-        return std::nullopt;
-    }
-    if (probe.PaletteName.empty() && probe.Palette == before)
-        return std::nullopt;
-    return probe.Palette;
-}
-
 struct TImportSettings {
     TSHPFormat Layout = TSHPFormat::TS;
     TSHPType Type = TSHPType::Unit;
@@ -173,7 +156,7 @@ int CmdImport(const TArgList& list)
         ChoosePalette(look, args);
         options.Palette = look.Palette;
     } else {
-        options.TrueColourPalette = DefaultPalette(look.Game, look.SHPType);
+        options.TrueColourPalette = DefaultPaletteOf(look.Game, look.SHPType, PaletteFolder());
     }
     ImportFiles(inputs, positionals.back(), format, options, settings);
     return ExitOK;

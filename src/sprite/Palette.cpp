@@ -142,6 +142,22 @@ void TSHP::LoadDefaultPalette(const std::string& folder)
         LoadPalette(gameFolder + fallback);
 }
 
+std::optional<TPalette> DefaultPaletteOf(TSHPGame game, TSHPType type, const std::string& folder)
+{
+    TSHP probe;
+    probe.Game = game;
+    probe.SetSHPType(type);
+    const TPalette before = probe.Palette;
+    try {
+        probe.LoadDefaultPalette(folder);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    if (probe.PaletteName.empty() && probe.Palette == before)
+        return std::nullopt;
+    return probe.Palette;
+}
+
 void TSHP::GetIsoPalette(TPalette& dest)
 {
     if (!IsoPalette) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -28,6 +29,9 @@ inline constexpr const char* FallbackPaletteName = "unittem.pal";
 
 // The file name (without extension) that LoadDefaultPalette looks for first.
 std::string DefaultPaletteBaseName(TSHPGame game, TTheatre theatre, TSHPType type);
+// The palette a sprite of game and type gets from the palette folder (its default palette, else
+// the fallback), or nothing when the folder has none for the game.
+std::optional<TPalette> DefaultPaletteOf(TSHPGame game, TSHPType type, const std::string& folder);
 // The iso palette name of an Iso building type ("isosno", "isotem", "isourb").
 std::string IsoPaletteBaseName(TSHPType type);
 
