@@ -187,6 +187,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     CreateShortcuts();
     CreateDialogs();
     CreateSaveCommands();
+    CreateEditCommands();
     ConnectDebugCommands();
 }
 

@@ -10,6 +10,9 @@
 //   FormMainSave.cpp      Save, Save As and the Save Options dialog
 //   FormMainDebug.cpp     the Debug menu's folder reports
 //   FormMainSpriteMap.cpp sprite-map export and import
+//   FormMainEdit.cpp      the Edit and View menus: frame operations, canvas changes, undo and
+//                         redo, the Frames panel
+//   FormMainPictures.cpp  export to and import from every picture format
 #pragma once
 
 #include "sprite/SHP.h"
@@ -19,8 +22,10 @@
 #include <QSlider>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -38,7 +43,14 @@ class QToolButton;
 namespace vantrel {
 
 class TColourPanel;
+class TEditStep;
+class TFramesPanel;
 class TFrmColourSwitcher;
+class TFrmInsertFrames;
+class TFrmResizeCanvas;
+class TImageFormat;
+class TSpriteHistory;
+struct TEditOutcome;
 class TFrmExport_SpriteMap;
 class TFrmImport_SpriteMap;
 class TFrmOpen;
@@ -176,6 +188,37 @@ public:
     QFileDialog* SavePictureDialog = nullptr;
     QFileDialog* OpenPictureDialog = nullptr;
 
+    // --- editing (FormMainEdit.cpp) -----------------------------------------------------------------
+    // The undo history of CurrentSHP; started anew for every sprite shown.
+    TSpriteHistory* History = nullptr;
+    // A dock beside the view, hidden at start (View > Frames Panel).
+    TFramesPanel* FramesPanel = nullptr;
+    TFrmResizeCanvas* FrmResizeCanvas = nullptr;
+    TFrmInsertFrames* FrmInsertFrames = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
+    QAction* DeleteFrames1 = nullptr;
+    QAction* DuplicateFrames1 = nullptr;
+    QAction* MoveFramesEarlier1 = nullptr;
+    QAction* MoveFramesLater1 = nullptr;
+    QAction* ReverseFrames1 = nullptr;
+    QAction* InsertFrames1 = nullptr;
+    QAction* ResizeCanvas1 = nullptr;
+    QAction* CropCanvas1 = nullptr;
+    // Operations keep frames paired with their shadow frames (on at start; enabled for sprites
+    // that have them).
+    QAction* KeepShadowsPaired1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* FramesPanel1 = nullptr;
+    QFileDialog* InsertDialog = nullptr;
+    // File > Export and Import through the picture formats (FormMainPictures.cpp): one item per
+    // format besides the sprite map's, and their file dialogs.
+    std::vector<QAction*> ExportPictureItems;
+    std::vector<QAction*> ImportPictureItems;
+    QFileDialog* ExportPicturesDialog = nullptr;
+    QFileDialog* ImportPicturesDialog = nullptr;
+
     // --- operations -------------------------------------------------------------------------------
     void UpdateCaption();
     void SetEnabledDeep(QWidget* control, bool state);
@@ -288,6 +331,42 @@ public:
     void DebugSHPsFolderIgnoreBoringFrames1Click();
     void ZeroTest1Click();
 
+    // --- editing (FormMainEdit.cpp) -----------------------------------------------------------------
+    // The frames the Edit menu's operations act on: those chosen in the Frames panel while it is
+    // shown, else the frame shown.
+    std::vector<int> ChosenFrames() const;
+    bool ShadowPairing() const;
+    // Makes a change through edit and adds it to the undo history; false when nothing changed. An
+    // EditError (the sprite is unchanged) is shown to the user.
+    bool EditSprite(const std::function<std::unique_ptr<TEditStep>(TSHP&)>& edit);
+    // After a change was made, undone or redone: the frame to show and the frames to choose, the
+    // view, track bar, counter, palette view, Frames panel, title and commands brought up to date.
+    void SpriteEdited(const TEditOutcome& outcome);
+    // The history's clean state is the sprite's saved state: the title's "*" and Save follow it,
+    // Undo and Redo name what they do.
+    void HistoryChanged();
+    // Editing set up for CurrentSHP, newly shown: a new history and the Frames panel.
+    void StartEditing();
+    // After each frame drawn: the Frames panel follows the frame shown and the way it is drawn.
+    void FrameDrawn();
+    void UpdateEditCommands();
+    void DeleteFrames1Click();
+    void DuplicateFrames1Click();
+    void MoveFrames1Click(int by);
+    void ReverseFrames1Click();
+    void InsertFrames1Click();
+    void ResizeCanvas1Click();
+    void CropCanvas1Click();
+    void FramesDropped(int before);
+
+    // --- picture formats (FormMainPictures.cpp) -----------------------------------------------------
+    // Writes the sprite shown in a format chosen in the export dialog (format preselected); asks
+    // before replacing files and tells in the status bar which files it wrote.
+    void ExportPicturesClick(const TImageFormat& format);
+    // Reads the files chosen in the import dialog (format preselected) into a new sprite shown in
+    // place of the current one, after the question about its unsaved changes.
+    void ImportPicturesClick(const TImageFormat& format);
+
     // Asks whether the existing file path may be replaced.
     bool ConfirmReplace(const QString& path);
     // Messages to the user (a modal message box titled with the application's name).
@@ -316,6 +395,9 @@ private:
     // the full path), nothing (the user told why) when writing fails.
     std::optional<std::string> WriteReport(const std::string& fileName, const std::string& text);
     void CreatePictureDialogs();
+    void CreateEditCommands();
+    void CreatePictureCommands();
+    void ResizeSpriteView();
     void ConnectHandlers();
     void EnableSpriteCommands();
     void ShowTestSprite(int frameCount);

@@ -5,6 +5,7 @@
 #include "FormColourSwitcher.h"
 #include "FormOpen.h"
 #include "RecentFiles.h"
+#include "UndoCommands.h"
 #include "SpriteView.h"
 #include "WidenCombos.h"
 #include "sprite/CScheme.h"
@@ -84,6 +85,7 @@ void TFrmMain::SetModified(bool modified)
     if (!CurrentSHP)
         return;
     CurrentSHP->IsSaved = !modified;
+    History->MarkSaved(!modified);
     UpdateCaption();
 }
 
@@ -163,9 +165,8 @@ void TFrmMain::ColourSwitchButtonClick()
     FrmColourSwitcher->exec();
     if (!FrmColourSwitcher->Accepted)
         return;
-    ApplyScheme(*CurrentSHP, FrmColourSwitcher->SelectedScheme);
-    DrawCurrentFrame(CurrentFrame);
-    SetModified(true);
+    const TCScheme scheme = FrmColourSwitcher->SelectedScheme;
+    EditSprite([&scheme](TSHP& sprite) { return MakeRecolour(sprite, scheme); });
 }
 
 void TFrmMain::SetGameButtons(TSHPGame game)
@@ -184,6 +185,7 @@ void TFrmMain::SetGameButtons(TSHPGame game)
 void TFrmMain::ShowLoadedSHP(std::optional<TOpenChoice> choice)
 {
     TSHP& sprite = *CurrentSHP;
+    StartEditing();
     Loading = true;
     PlayStartFrame = 0;
     ListOwnPalette();

@@ -3,6 +3,7 @@
 #include "DataFolders.h"
 #include "FormMain.h"
 #include "SpriteView.h"
+#include "UndoCommands.h"
 #include "WidenCombos.h"
 #include "imaging/Imaging.h"
 #include "sprite/FileUtil.h"
@@ -67,6 +68,7 @@ void TFrmMain::DrawCurrentFrame(int index)
     SHPImage->show();
     SHPImage->update();
     SizeViewBackground(SHPImage->width(), SHPImage->height());
+    FrameDrawn();
 
     if (paletteSwitch) {
         DrawPaletteImage();
@@ -210,9 +212,8 @@ void TFrmMain::RadarColClick()
     if (!chosen.isValid() || chosen == RadarCol->Colour())
         return;
     RadarCol->SetColour(chosen);
-    CurrentSHP->SetRadarColour(CurrentFrame, ColourToSystem(MakeColour(uint8_t(chosen.red()), uint8_t(chosen.green()),
-                                                                       uint8_t(chosen.blue()))));
-    SetModified(true);
+    const uint32_t value = ColourToSystem(MakeColour(uint8_t(chosen.red()), uint8_t(chosen.green()), uint8_t(chosen.blue())));
+    EditSprite([this, value](TSHP& sprite) { return MakeRadarColour(sprite, CurrentFrame, value); });
 }
 
 } // namespace vantrel

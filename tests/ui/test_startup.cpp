@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, ToolBarHintsAndMenus)
     QStringList menus;
     for (QAction* a : main.menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({"File", "Debug", "Test"}));
+    EXPECT_EQ(menus, QStringList({"File", "Edit", "View", "Debug", "Test"}));
     EXPECT_TRUE(main.Test1->actions().isEmpty());
     EXPECT_EQ(main.AnimatePopupMenu->actions().size(), 12);
     EXPECT_EQ(main.AnimatePopupMenu->actions()[8]->text(), "5 FPS (200ms)");
