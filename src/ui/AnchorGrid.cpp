@@ -27,6 +27,7 @@ TAnchorGrid::TAnchorGrid(QWidget* parent) : QWidget(parent), Group(new QButtonGr
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     for (int i = 0; i < AnchorCount; ++i) {
         auto* button = new QToolButton(this);
         const QString name = Capitalised(AnchorName(TAnchor(i)));
@@ -36,6 +37,8 @@ TAnchorGrid::TAnchorGrid(QWidget* parent) : QWidget(parent), Group(new QButtonGr
         button->setAccessibleName(name);
         button->setCheckable(true);
         button->setFixedSize(26, 26);
+        // The chosen place stands out as a selection does.
+        button->setStyleSheet("QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }");
         Group->addButton(button, i);
         layout->addWidget(button, i / 3, i % 3);
         Buttons[size_t(i)] = button;

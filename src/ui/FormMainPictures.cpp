@@ -55,14 +55,22 @@ QString FormatExtension(const TImageFormat& format)
     return QString::fromStdString(patterns.front().substr(2));
 }
 
-// "SHP sprites (*.shp *.tem ...)": sprites besides pictures for inserting frames.
-QString SHPFilter()
+// The filters of the dialog that inserts frames: every file it reads (SHP files by their
+// extension, anything else as a picture), SHP sprites, then those of the reading formats.
+QStringList InsertFilters()
 {
-    QStringList patterns;
+    QStringList shp, all;
     for (const TPalExt& e : PalExtensions)
-        patterns << QString("*") + e.Ext;
-    return "SHP sprites (" + patterns.join(' ') + ")";
+        shp << QString("*") + e.Ext;
+    all = shp;
+    for (const TImageFormat* f : FormatsThat(false))
+        for (const std::string& p : f->Patterns())
+            if (!all.contains(QString::fromStdString(p)))
+                all << QString::fromStdString(p);
+    return QStringList{"Sprites and pictures (" + all.join(' ') + ")", "SHP sprites (" + shp.join(' ') + ")"} +
+           FormatFilters(false);
 }
+constexpr int InsertExtraFilters = 2;
 
 QString MatchingText(const TMatchStats& stats)
 {
@@ -88,6 +96,19 @@ QFileDialog* MakeDialog(QWidget* parent, const char* name, const QString& title,
 
 QString Native(const std::string& path) { return QDir::toNativeSeparators(QString::fromStdString(path)); }
 
+// A file dialog that reads starts in the folder of the sprite shown the first time it is shown
+// for one; later it stays where the user left it.
+void StartNearSprite(QFileDialog& dialog, const TSHP* sprite)
+{
+    if (!sprite || !sprite->HasFile || dialog.property("Started").toBool())
+        return;
+    const QFileInfo own(QString::fromStdString(sprite->FileName));
+    if (own.dir().exists()) {
+        dialog.setDirectory(own.absolutePath());
+        dialog.setProperty("Started", true);
+    }
+}
+
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 } // namespace
@@ -98,7 +119,7 @@ void TFrmMain::CreatePictureCommands()
     ImportPicturesDialog = MakeDialog(this, "ImportPicturesDialog", "Import Sprite", false);
     InsertDialog = MakeDialog(this, "InsertDialog", "Insert Frames from File", false);
     InsertDialog->setFileMode(QFileDialog::ExistingFile);
-    InsertDialog->setNameFilters(QStringList{SHPFilter()} + FormatFilters(false));
+    InsertDialog->setNameFilters(InsertFilters());
     FrmInsertFrames = new TFrmInsertFrames(this);
 
     // The 8-bit BMP sprite map has its own items, "Sprite Map".
@@ -173,6 +194,7 @@ void TFrmMain::ExportPicturesClick(const TImageFormat& format)
 void TFrmMain::ImportPicturesClick(const TImageFormat& format)
 {
     QFileDialog& dialog = *ImportPicturesDialog;
+    StartNearSprite(dialog, CurrentSHP.get());
     dialog.selectNameFilter(QString::fromStdString(DialogFilter(format)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
@@ -217,6 +239,7 @@ void TFrmMain::InsertFrames1Click()
 {
     if (!CurrentSHP)
         return;
+    StartNearSprite(*InsertDialog, CurrentSHP.get());
     if (InsertDialog->exec() != QDialog::Accepted || InsertDialog->selectedFiles().isEmpty())
         return;
     const QString path = QDir::toNativeSeparators(InsertDialog->selectedFiles().first());
@@ -224,7 +247,7 @@ void TFrmMain::InsertFrames1Click()
     TMatchStats stats;
     TFrameSource source;
     try {
-        source = ReadInsertSource(path.toStdString(), ChosenFormat(*InsertDialog, false, 1), sprite, stats);
+        source = ReadInsertSource(path.toStdString(), ChosenFormat(*InsertDialog, false, InsertExtraFilters), sprite, stats);
     } catch (const std::bad_alloc&) {
         ShowError(QString("There is not enough memory to read \"%1\".").arg(path));
         return;
