@@ -64,10 +64,12 @@ std::string Quoted(std::string_view path)
     return quoted;
 }
 
+std::string ErrorLine(const std::string& message) { return std::string(ToolName) + ": " + message + "\n"; }
+
 void PrintError(const std::string& message)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: %s\n", ToolName, message.c_str());
+    std::fputs(ErrorLine(message).c_str(), stderr);
     std::fflush(stderr);
 }
 
@@ -176,7 +178,19 @@ std::optional<int64_t> ParseInteger(std::string_view text)
     return negative ? -v : v;
 }
 
-TProgress::TProgress() : Enabled(VANTREL_ISATTY(VANTREL_FILENO(stderr)) != 0) {}
+bool StderrIsTerminal() { return VANTREL_ISATTY(VANTREL_FILENO(stderr)) != 0; }
+
+std::string ShortenedName(const std::string& path, size_t maxBytes)
+{
+    if (path.size() <= maxBytes)
+        return path;
+    size_t start = path.size() - maxBytes + 3;
+    while (start < path.size() && (uint8_t(path[start]) & 0xC0) == 0x80)
+        ++start; // not inside a UTF-8 sequence
+    return "..." + path.substr(start);
+}
+
+TProgress::TProgress() : Enabled(StderrIsTerminal()) {}
 
 TProgress::~TProgress() { Clear(); }
 
@@ -184,14 +198,7 @@ void TProgress::Show(size_t index, size_t count, const std::string& path)
 {
     if (!Enabled)
         return;
-    std::string name = path;
-    constexpr size_t MaxName = 60;
-    if (name.size() > MaxName) {
-        size_t start = name.size() - MaxName + 3;
-        while (start < name.size() && (uint8_t(name[start]) & 0xC0) == 0x80)
-            ++start; // not inside a UTF-8 sequence
-        name = "..." + name.substr(start);
-    }
+    const std::string name = ShortenedName(path, 60);
     std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", index + 1, count, name.c_str());
     std::fflush(stderr);
     Shown = true;

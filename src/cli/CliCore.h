@@ -42,7 +42,9 @@ void Writing(const std::function<void()>& f, const std::string& task = "build th
 // "\"path\"": how messages name files.
 std::string Quoted(std::string_view path);
 
-// Writes one error line to stderr: "vantrel-cli: message".
+// One error line: "vantrel-cli: message\n".
+std::string ErrorLine(const std::string& message);
+// Writes one error line to stderr.
 void PrintError(const std::string& message);
 
 struct TOptionSpec {
@@ -80,6 +82,10 @@ private:
 
 // Parses a whole decimal integer (optional sign); nullopt when the text is anything else.
 std::optional<int64_t> ParseInteger(std::string_view text);
+
+bool StderrIsTerminal();
+// A path cut to its last maxBytes bytes (at a character boundary) behind "...".
+std::string ShortenedName(const std::string& path, size_t maxBytes);
 
 // A progress line on stderr while stderr is a terminal; nothing otherwise.
 class TProgress {

@@ -1,4 +1,5 @@
 // convert, recolour and make-test: commands that write SHP files.
+#include "Batch.h"
 #include "CliCore.h"
 #include "Commands.h"
 #include "SpriteSetup.h"
@@ -35,19 +36,10 @@ TCScheme FindScheme(const std::string& value)
                std::to_string(schemes.size()) + " schemes there)");
 }
 
-} // namespace
-
-int CmdConvert(const TArgList& list)
+void ConvertFile(const std::string& input, const std::string& output, const TArgs& args,
+                 std::optional<TSHPFormat> layout, uint8_t compression)
 {
-    std::vector<TOptionSpec> specs{{"--layout", true}, {"--compression", true}, {"--keep-palette"}};
-    for (TOptionSpec& o : LookOptions())
-        specs.push_back(o);
-    const TArgs args("convert", list, specs);
-    args.RequirePositionals(2, 2, "IN and OUT");
-    const uint8_t compression = ParseCompression(args);
-    std::optional<TSHPFormat> layout = ParseLayout(args);
-    UseDataFolder(args);
-    const auto sprite = LoadSprite(args.Positionals()[0]);
+    const auto sprite = LoadSprite(input);
     const bool hadTrailer = sprite->CustomPalette;
     const bool keepPalette = args.Has("--keep-palette");
     if (!layout)
@@ -62,27 +54,74 @@ int CmdConvert(const TArgList& list)
     sprite->SavePalette = keepPalette || hadTrailer;
     sprite->CompressionMode = compression;
     if (*layout == TSHPFormat::TD)
-        RequireWithinBudget("convert", args.Positionals()[0], FramesText(*sprite) + " to the TD/RA1 layout", 0, 0,
+        RequireWithinBudget("convert", input, FramesText(*sprite) + " to the TD/RA1 layout", 0, 0,
                             uint64_t(sprite->FrameCount()) * uint64_t(sprite->Width) * uint64_t(sprite->Height), 1,
                             TDEncodingWeight);
-    SaveSprite(*sprite, args.Positionals()[1], *layout);
-    return ExitOK;
+    SaveSprite(*sprite, output, *layout);
+}
+
+} // namespace
+
+int CmdConvert(const TArgList& list)
+{
+    std::vector<TOptionSpec> specs{{"--layout", true}, {"--compression", true}, {"--keep-palette"}};
+    for (TOptionSpec& o : LookOptions())
+        specs.push_back(o);
+    for (TOptionSpec& o : BatchOptions(true))
+        specs.push_back(o);
+    const TArgs args("convert", list, specs);
+    const bool batch = IsBatch(args);
+    if (batch)
+        args.RequirePositionals(1, SIZE_MAX, "IN");
+    else
+        args.RequirePositionals(2, 2, "IN and OUT");
+    const uint8_t compression = ParseCompression(args);
+    const std::optional<TSHPFormat> layout = ParseLayout(args);
+    UseDataFolder(args);
+    auto convert = [&](const std::string& input, const std::string& output) {
+        ConvertFile(input, output, args, layout, compression);
+        return std::string();
+    };
+    if (!batch) {
+        convert(args.Positionals()[0], args.Positionals()[1]);
+        return ExitOK;
+    }
+    const std::string dir = *args.Value("--output-dir");
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input); }, convert);
 }
 
 int CmdRecolour(const TArgList& list)
 {
-    const TArgs args("recolour", list, {{"--scheme", true}, DataDirOption()});
-    args.RequirePositionals(2, 2, "FILE and OUT.shp");
+    std::vector<TOptionSpec> specs{{"--scheme", true}, DataDirOption()};
+    for (TOptionSpec& o : BatchOptions(true))
+        specs.push_back(o);
+    const TArgs args("recolour", list, specs);
+    const bool batch = IsBatch(args);
+    if (batch)
+        args.RequirePositionals(1, SIZE_MAX, "FILE");
+    else
+        args.RequirePositionals(2, 2, "FILE and OUT.shp");
     const std::optional<std::string> schemeName = args.Value("--scheme");
     if (!schemeName)
         args.Fail("missing option '--scheme'");
     UseDataFolder(args);
-    const auto sprite = LoadSprite(args.Positionals()[0]);
-    const TCScheme scheme = FindScheme(*schemeName);
-    ApplyScheme(*sprite, scheme);
-    sprite->SavePalette = sprite->CustomPalette;
-    SaveSprite(*sprite, args.Positionals()[1], sprite->Format);
-    return ExitOK;
+    std::optional<TCScheme> scheme;
+    auto recolour = [&](const std::string& input, const std::string& output) {
+        const auto sprite = LoadSprite(input);
+        if (!scheme)
+            scheme = FindScheme(*schemeName);
+        ApplyScheme(*sprite, *scheme);
+        sprite->SavePalette = sprite->CustomPalette;
+        SaveSprite(*sprite, output, sprite->Format);
+        return std::string();
+    };
+    if (!batch) {
+        recolour(args.Positionals()[0], args.Positionals()[1]);
+        return ExitOK;
+    }
+    scheme = FindScheme(*schemeName);
+    const std::string dir = *args.Value("--output-dir");
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input); }, recolour);
 }
 
 int CmdMakeTest(const TArgList& list)

@@ -1,4 +1,5 @@
 // edit: frame operations and canvas changes applied to an SHP file in the order given.
+#include "Batch.h"
 #include "CliCore.h"
 #include "Commands.h"
 #include "SpriteSetup.h"
@@ -48,6 +49,8 @@ std::vector<TOptionSpec> SettingSpecs()
     std::vector<TOptionSpec> specs{
         {"--no-shadow-pairing"}, {"--layout", true}, {"--compression", true}, {"--keep-palette"}};
     for (TOptionSpec& o : LookOptions())
+        specs.push_back(o);
+    for (TOptionSpec& o : BatchOptions(true))
         specs.push_back(o);
     return specs;
 }
@@ -227,8 +230,10 @@ void Apply(TSHP& sprite, const TEditOp& op, TEditRun& run)
     }
 }
 
-// One file's work: load, apply every operation in order, save.
-void EditFile(const std::string& input, const std::string& output, const std::vector<TEditOp>& ops, TEditRun& run)
+// One file's work: load, apply every operation in order, save. Returns the line that describes
+// the output.
+std::string EditFile(const std::string& input, const std::string& output, const std::vector<TEditOp>& ops,
+                     TEditRun& run)
 {
     const TArgs& args = run.Args;
     const auto sprite = LoadSprite(input);
@@ -253,7 +258,7 @@ void EditFile(const std::string& input, const std::string& output, const std::ve
                        std::to_string(sprite->Width) + " x " + std::to_string(sprite->Height);
     if (run.Matching.InexactPixels > 0)
         line += ", inserted " + MatchSummary(run.Matching);
-    WriteStdout(line + "\n");
+    return line + "\n";
 }
 
 } // namespace
@@ -264,15 +269,26 @@ int CmdEdit(const TArgList& list)
     TArgList rest;
     SplitOperations(list, ops, rest);
     const TArgs args("edit", rest, SettingSpecs());
-    args.RequirePositionals(2, 2, "INPUT and OUTPUT");
+    const bool batch = IsBatch(args);
+    if (batch)
+        args.RequirePositionals(1, SIZE_MAX, "INPUT");
+    else
+        args.RequirePositionals(2, 2, "INPUT and OUTPUT");
     if (ops.empty())
         args.Fail("no operation given (--delete, --duplicate, --move, --reverse, --insert, --resize or --crop)");
     ParseCompression(args);
     ParseLayout(args);
     UseDataFolder(args);
-    TEditRun run{args, args.Positionals()[0], !args.Has("--no-shadow-pairing"), false, {}};
-    EditFile(args.Positionals()[0], args.Positionals()[1], ops, run);
-    return ExitOK;
+    auto edit = [&](const std::string& input, const std::string& output) {
+        TEditRun run{args, input, !args.Has("--no-shadow-pairing"), false, {}};
+        return EditFile(input, output, ops, run);
+    };
+    if (!batch) {
+        WriteStdout(edit(args.Positionals()[0], args.Positionals()[1]));
+        return ExitOK;
+    }
+    const std::string dir = *args.Value("--output-dir");
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input); }, edit);
 }
 
 } // namespace vantrel::cli

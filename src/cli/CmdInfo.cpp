@@ -1,4 +1,5 @@
 // info and probe: describing and testing many files.
+#include "Batch.h"
 #include "CliCore.h"
 #include "Commands.h"
 #include "Json.h"
@@ -7,6 +8,7 @@
 #include "sprite/FileUtil.h"
 #include "sprite/SHP.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vantrel::cli {
@@ -87,79 +89,92 @@ std::string TextLine(const std::string& path, const TSHP& s)
            (s.CustomPalette ? "palette trailer" : "no palette trailer");
 }
 
+// One file's line (text or JSON) or error; shp tells whether it was read as an SHP file.
+TFileResult DescribeFile(const std::string& path, bool json, bool& shp)
+{
+    TFileResult result;
+    auto sprite = std::make_unique<TSHP>();
+    sprite->KeepHeaders = true;
+    result = RunCaught("", [&] {
+        Reading([&] { sprite->LoadFromFile(path); }, "read " + Quoted(path));
+        return std::string();
+    });
+    if (result.Status != ExitOK)
+        return result;
+    shp = sprite->Format != TSHPFormat::None;
+    if (!shp) {
+        result.Status = ExitInput;
+        result.Err = ErrorLine(NotSHPMessage(path));
+        if (json)
+            result.Out = JsonLine(path, nullptr) + "\n";
+        return result;
+    }
+    result.Out = (json ? JsonLine(path, sprite.get()) : TextLine(path, *sprite)) + "\n";
+    return result;
+}
+
+// "TD/RA1 SHP", "TS/RA2 SHP" or "not an SHP" by the content test.
+TFileResult ProbeFile(const std::string& path, const char*& verdict)
+{
+    return RunCaught("", [&] {
+        Reading([&] {
+            TFileSource source(path);
+            verdict = ProbeTD(source) ? "TD/RA1 SHP" : ProbeTS(source) ? "TS/RA2 SHP" : "not an SHP";
+        });
+        return path + ": " + verdict + "\n";
+    });
+}
+
+std::vector<std::string> InputPaths(const std::vector<TBatchInput>& inputs)
+{
+    std::vector<std::string> paths;
+    for (const TBatchInput& input : inputs)
+        paths.push_back(input.Path);
+    return paths;
+}
+
 } // namespace
 
 int CmdInfo(const TArgList& list)
 {
-    const TArgs args("info", list, {{"--json"}});
+    std::vector<TOptionSpec> specs{{"--json"}};
+    for (TOptionSpec& o : BatchOptions(false))
+        specs.push_back(o);
+    const TArgs args("info", list, specs);
     args.RequirePositionals(1, SIZE_MAX, "FILE");
     const bool json = args.Has("--json");
-    const auto& files = args.Positionals();
-    int failed = 0;
-    TProgress progress;
-    for (size_t i = 0; i < files.size(); ++i) {
-        progress.Show(i, files.size(), files[i]);
-        auto sprite = std::make_unique<TSHP>();
-        sprite->KeepHeaders = true;
-        try {
-            Reading([&] { sprite->LoadFromFile(files[i]); }, "read " + Quoted(files[i]));
-        } catch (const TCliError& e) {
-            progress.Clear();
-            PrintError(e.what());
-            ++failed;
-            continue;
-        }
-        std::string line;
-        if (sprite->Format == TSHPFormat::None) {
-            progress.Clear();
-            PrintError(NotSHPMessage(files[i]));
-            ++failed;
-            if (!json)
-                continue;
-            line = JsonLine(files[i], nullptr);
-        } else
-            line = json ? JsonLine(files[i], sprite.get()) : TextLine(files[i], *sprite);
-        progress.Clear();
-        WriteStdout(line + "\n");
-    }
-    progress.Clear();
+    const std::vector<std::string> files = InputPaths(CollectInputs(args));
+    std::vector<char> shp(files.size(), 0);
+    const int status = RunBatch(files, JobCount(args, files.size()), [&](size_t i) {
+        bool isSHP = false;
+        TFileResult result = DescribeFile(files[i], json, isSHP);
+        shp[i] = isSHP;
+        return result;
+    });
+    const size_t good = size_t(std::count(shp.begin(), shp.end(), 1));
     if (!json)
-        WriteStdout(std::to_string(files.size()) + " file(s): " + std::to_string(files.size() - size_t(failed)) +
-                    " SHP, " + std::to_string(failed) + " not readable as SHP\n");
-    return failed ? ExitInput : ExitOK;
+        WriteStdout(std::to_string(files.size()) + " file(s): " + std::to_string(good) + " SHP, " +
+                    std::to_string(files.size() - good) + " not readable as SHP\n");
+    return status;
 }
 
 int CmdProbe(const TArgList& list)
 {
-    const TArgs args("probe", list, {});
+    const TArgs args("probe", list, BatchOptions(false));
     args.RequirePositionals(1, SIZE_MAX, "FILE");
-    const auto& files = args.Positionals();
+    const std::vector<std::string> files = InputPaths(CollectInputs(args));
+    std::vector<const char*> verdicts(files.size(), nullptr);
+    const int status = RunBatch(files, JobCount(args, files.size()),
+                                [&](size_t i) { return ProbeFile(files[i], verdicts[i]); });
     size_t td = 0, ts = 0, no = 0, unreadable = 0;
-    TProgress progress;
-    for (size_t i = 0; i < files.size(); ++i) {
-        progress.Show(i, files.size(), files[i]);
-        const char* verdict = nullptr;
-        try {
-            Reading([&] {
-                TFileSource source(files[i]);
-                verdict = ProbeTD(source) ? "TD/RA1 SHP" : ProbeTS(source) ? "TS/RA2 SHP" : "not an SHP";
-            });
-        } catch (const TCliError& e) {
-            progress.Clear();
-            PrintError(e.what());
-            ++unreadable;
-            continue;
-        }
-        const std::string v = verdict;
-        (v == "TD/RA1 SHP" ? td : v == "TS/RA2 SHP" ? ts : no)++;
-        progress.Clear();
-        WriteStdout(files[i] + ": " + v + "\n");
+    for (const char* verdict : verdicts) {
+        const std::string v = verdict ? verdict : "";
+        (v == "TD/RA1 SHP" ? td : v == "TS/RA2 SHP" ? ts : v.empty() ? unreadable : no)++;
     }
-    progress.Clear();
     WriteStdout(std::to_string(files.size()) + " file(s) probed: " + std::to_string(td) + " TD/RA1, " +
                 std::to_string(ts) + " TS/RA2, " + std::to_string(no) + " not SHP, " + std::to_string(unreadable) +
                 " unreadable\n");
-    return no + unreadable ? ExitInput : ExitOK;
+    return no + unreadable ? std::max(status, int(ExitInput)) : status;
 }
 
 } // namespace vantrel::cli

@@ -1,4 +1,5 @@
 // export and import: SHP files to and from pictures of every format of the libraries' list.
+#include "Batch.h"
 #include "CliCore.h"
 #include "Commands.h"
 #include "SpriteSetup.h"
@@ -42,7 +43,9 @@ const TImageFormat& ChooseFormat(const TArgs& args, const std::string& output, b
     return *format;
 }
 
-void ExportFile(const std::string& input, const std::string& output, const TImageFormat& format, const TArgs& args)
+// Returns the paths written, a line each.
+std::string ExportFile(const std::string& input, const std::string& output, const TImageFormat& format,
+                       const TArgs& args)
 {
     const auto sprite = LoadSprite(input);
     if (sprite->Width <= 0 || sprite->Height <= 0)
@@ -68,7 +71,7 @@ void ExportFile(const std::string& input, const std::string& output, const TImag
     std::string lines;
     for (const std::string& path : written)
         lines += path + "\n";
-    WriteStdout(lines);
+    return lines;
 }
 
 struct TImportSettings {
@@ -113,13 +116,28 @@ int CmdExport(const TArgList& list)
     std::vector<TOptionSpec> specs{{"--format", true}};
     for (TOptionSpec& o : LookOptions())
         specs.push_back(o);
+    for (TOptionSpec& o : BatchOptions(true))
+        specs.push_back(o);
     const TArgs args("export", list, specs);
-    args.RequirePositionals(2, 2, "INPUT and OUTPUT");
-    const std::string& output = args.Positionals()[1];
+    const bool batch = IsBatch(args);
+    if (batch)
+        args.RequirePositionals(1, SIZE_MAX, "INPUT");
+    else
+        args.RequirePositionals(2, 2, "INPUT and OUTPUT");
+    // A batch without --format writes PNG sheets.
+    const std::string output = batch ? std::string(".png") : args.Positionals()[1];
     const TImageFormat& format = ChooseFormat(args, output, true);
     UseDataFolder(args);
-    ExportFile(args.Positionals()[0], output, format, args);
-    return ExitOK;
+    auto exportFile = [&](const std::string& input, const std::string& out) {
+        return ExportFile(input, out, format, args);
+    };
+    if (!batch) {
+        WriteStdout(exportFile(args.Positionals()[0], output));
+        return ExitOK;
+    }
+    const std::string ext = format.Id() == "bmp-map" ? ".bmp" : ".png";
+    const std::string dir = *args.Value("--output-dir");
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input, ext); }, exportFile);
 }
 
 int CmdImport(const TArgList& list)

@@ -1,4 +1,5 @@
 // render: frames to PNG pictures.
+#include "Batch.h"
 #include "CliCore.h"
 #include "Commands.h"
 #include "SpriteSetup.h"
@@ -171,6 +172,58 @@ std::string CheckRenderWork(const TSHP& sprite, const TRenderSettings& settings,
     return what;
 }
 
+struct TRenderRequest {
+    TRenderSettings Settings;
+    TRenderJob Job;
+    int Luminosity = 0;
+    std::optional<uint32_t> Side;
+};
+
+QImage LoadBackground(const std::string& path)
+{
+    QImage background;
+    Reading([&] { background = LoadPicture(path); });
+    if (background.width() <= 0 || background.height() <= 0)
+        ThrowInput("Cannot use background " + Quoted(path) + ": the picture has no pixels");
+    return background;
+}
+
+// Draws the frames request asks for of one file. The background is read here unless the
+// request already holds it.
+void RenderFile(const std::string& file, const std::string& out, const TArgs& args, TRenderRequest request)
+{
+    TRenderSettings& settings = request.Settings;
+    const auto sprite = LoadSprite(file);
+    if (sprite->Width <= 0 || sprite->Height <= 0)
+        ThrowInput("Cannot render " + Quoted(file) + ": its canvas is empty (" + std::to_string(sprite->Width) + " x " +
+                   std::to_string(sprite->Height) + ")");
+    ChooseLook(*sprite, args);
+    if (const auto background = args.Value("--background"); background && settings.Background.isNull())
+        settings.Background = LoadBackground(*background);
+    if (request.Side) {
+        sprite->SetUseSideColour(true);
+        sprite->SetSideColour(*request.Side);
+    }
+    sprite->SetTransparentShadows(args.Has("--transparent-shadows"));
+    sprite->SetLuminosity(int16_t(request.Luminosity));
+
+    const int count = sprite->FrameCount();
+    const TRenderJob& job = request.Job;
+    if (job.Frame >= count)
+        args.Fail("frame " + std::to_string(job.Frame) + " is out of range: " + Quoted(file) + " has " +
+                  std::to_string(count) + " frame(s), 0 to " + std::to_string(count - 1));
+    const std::string what = CheckRenderWork(*sprite, settings, job, file);
+    Writing([&] {
+        if (job.Kind == TRenderJob::Sheet)
+            WriteSheet(*sprite, settings, out);
+        else if (job.Kind == TRenderJob::All)
+            for (int i = 0; i < count; ++i)
+                WritePicture(ComposeFrame(*sprite, i, settings), FramePath(out, i, count), settings.Zoom);
+        else
+            WritePicture(ComposeFrame(*sprite, job.Frame, settings), out, settings.Zoom);
+    }, "render " + Quoted(file) + ", " + what);
+}
+
 } // namespace
 
 int CmdRender(const TArgList& list)
@@ -183,62 +236,40 @@ int CmdRender(const TArgList& list)
                                    {"--zoom", true}};
     for (TOptionSpec& o : LookOptions())
         specs.push_back(o);
+    for (TOptionSpec& o : BatchOptions(true))
+        specs.push_back(o);
     const TArgs args("render", list, specs);
-    args.RequirePositionals(1, 1, "FILE");
-    const std::optional<std::string> out = args.Value("-o");
-    if (!out)
+    const bool batch = IsBatch(args);
+    args.Exclusive({"-o", "--output-dir"});
+    args.RequirePositionals(1, batch ? SIZE_MAX : 1, "FILE");
+    if (!batch && !args.Has("-o"))
         args.Fail("missing option '-o OUT.png'");
     args.Exclusive({"--frame", "--all", "--sheet"});
-    const int frame = args.Has("--frame") ? int(args.Integer("--frame", 0, 65534)) : 0;
-    const int luminosity = args.Has("--luminosity") ? int(args.Integer("--luminosity", -50, 50)) : 0;
-    TRenderSettings settings;
-    settings.Zoom = args.Has("--zoom") ? int(args.Integer("--zoom", 1, 32)) : 1;
-    settings.DrawShadows = args.Has("--draw-shadows");
-    std::optional<uint32_t> side;
+    TRenderRequest request;
+    request.Job.Frame = args.Has("--frame") ? int(args.Integer("--frame", 0, 65534)) : 0;
+    request.Job.Kind = args.Has("--sheet") ? TRenderJob::Sheet : args.Has("--all") ? TRenderJob::All : TRenderJob::One;
+    request.Luminosity = args.Has("--luminosity") ? int(args.Integer("--luminosity", -50, 50)) : 0;
+    request.Settings.Zoom = args.Has("--zoom") ? int(args.Integer("--zoom", 1, 32)) : 1;
+    request.Settings.DrawShadows = args.Has("--draw-shadows");
     if (const auto text = args.Value("--side-colour")) {
-        side = ParseSideColour(*text);
-        if (!side)
+        request.Side = ParseSideColour(*text);
+        if (!request.Side)
             args.Fail("unknown side colour '" + *text + "' (Gold, Red, Blue, Green, Orange, Sky Blue, Pink, Purple or #RRGGBB)");
     }
 
     UseDataFolder(args);
-    const std::string& file = args.Positionals()[0];
-    const auto sprite = LoadSprite(file);
-    if (sprite->Width <= 0 || sprite->Height <= 0)
-        ThrowInput("Cannot render " + Quoted(file) + ": its canvas is empty (" + std::to_string(sprite->Width) + " x " +
-                   std::to_string(sprite->Height) + ")");
-    ChooseLook(*sprite, args);
-    if (const auto background = args.Value("--background")) {
-        Reading([&] { settings.Background = LoadPicture(*background); });
-        if (settings.Background.width() <= 0 || settings.Background.height() <= 0)
-            ThrowInput("Cannot use background " + Quoted(*background) + ": the picture has no pixels");
+    if (!batch) {
+        RenderFile(args.Positionals()[0], *args.Value("-o"), args, request);
+        return ExitOK;
     }
-    if (side) {
-        sprite->SetUseSideColour(true);
-        sprite->SetSideColour(*side);
-    }
-    sprite->SetTransparentShadows(args.Has("--transparent-shadows"));
-    sprite->SetLuminosity(int16_t(luminosity));
-
-    const int count = sprite->FrameCount();
-    if (frame >= count)
-        args.Fail("frame " + std::to_string(frame) + " is out of range: " + Quoted(file) + " has " +
-                  std::to_string(count) + " frame(s), 0 to " + std::to_string(count - 1));
-
-    TRenderJob job;
-    job.Kind = args.Has("--sheet") ? TRenderJob::Sheet : args.Has("--all") ? TRenderJob::All : TRenderJob::One;
-    job.Frame = frame;
-    const std::string what = CheckRenderWork(*sprite, settings, job, file);
-    Writing([&] {
-        if (job.Kind == TRenderJob::Sheet)
-            WriteSheet(*sprite, settings, *out);
-        else if (job.Kind == TRenderJob::All)
-            for (int i = 0; i < count; ++i)
-                WritePicture(ComposeFrame(*sprite, i, settings), FramePath(*out, i, count), settings.Zoom);
-        else
-            WritePicture(ComposeFrame(*sprite, frame, settings), *out, settings.Zoom);
-    }, "render " + Quoted(file) + ", " + what);
-    return ExitOK;
+    if (const auto background = args.Value("--background"))
+        request.Settings.Background = LoadBackground(*background);
+    const std::string dir = *args.Value("--output-dir");
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input, ".png"); },
+                        [&](const std::string& input, const std::string& output) {
+                            RenderFile(input, output, args, request);
+                            return std::string();
+                        });
 }
 
 } // namespace vantrel::cli

@@ -1,4 +1,5 @@
 // export-map and import-map: SHP files to and from 8-bit sprite maps.
+#include "Batch.h"
 #include "CliCore.h"
 #include "Commands.h"
 #include "SpriteSetup.h"
@@ -30,14 +31,9 @@ TBitmap8 LoadMap(const std::string& path)
     return bitmap;
 }
 
-} // namespace
-
-int CmdExportMap(const TArgList& list)
+// Returns the path written.
+std::string ExportMapFile(const std::string& file, const std::string& output, const TArgs& args)
 {
-    const TArgs args("export-map", list, LookOptions());
-    args.RequirePositionals(2, 2, "FILE and OUT.bmp");
-    UseDataFolder(args);
-    const std::string& file = args.Positionals()[0];
     const auto sprite = LoadSprite(file);
     if (sprite->Width <= 0 || sprite->Height <= 0)
         ThrowInput("Cannot export " + Quoted(file) + ": its canvas is empty (" + std::to_string(sprite->Width) + " x " +
@@ -50,13 +46,37 @@ int CmdExportMap(const TArgList& list)
     std::string written;
     Writing([&] {
         try {
-            written = SaveSpriteSheet(*sprite, args.Positionals()[1]);
+            written = SaveSpriteSheet(*sprite, output);
         } catch (const BmpError& e) {
             ThrowOutput("Cannot export " + Quoted(file) + ": " + e.what());
         }
     }, "export " + Quoted(file) + ", " + FramesText(*sprite));
-    WriteStdout(written + "\n");
-    return ExitOK;
+    return written;
+}
+
+} // namespace
+
+int CmdExportMap(const TArgList& list)
+{
+    std::vector<TOptionSpec> specs = LookOptions();
+    for (TOptionSpec& o : BatchOptions(true))
+        specs.push_back(o);
+    const TArgs args("export-map", list, specs);
+    const bool batch = IsBatch(args);
+    if (batch)
+        args.RequirePositionals(1, SIZE_MAX, "FILE");
+    else
+        args.RequirePositionals(2, 2, "FILE and OUT.bmp");
+    UseDataFolder(args);
+    auto exportMap = [&](const std::string& input, const std::string& output) {
+        return ExportMapFile(input, output, args) + "\n";
+    };
+    if (!batch) {
+        WriteStdout(exportMap(args.Positionals()[0], args.Positionals()[1]));
+        return ExitOK;
+    }
+    const std::string dir = *args.Value("--output-dir");
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input, ".bmp"); }, exportMap);
 }
 
 int CmdImportMap(const TArgList& list)

@@ -39,6 +39,7 @@ const TCommand* FindCommand(std::string_view name);
 // The tool's own help, and the paragraphs it shares with the manual page.
 std::string ToolHelp();
 extern const char* const ToolSummary;
+extern const char* const BatchText;
 extern const char* const DataFoldersText;
 extern const char* const ExitStatusText;
 // The manual page (roff) of the tool: its help and the help of every command.

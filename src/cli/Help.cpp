@@ -4,7 +4,7 @@ namespace vantrel::cli {
 
 namespace {
 
-const char* const InfoHelp = R"HELP(Usage: vantrel-cli info FILE... [--json]
+const char* const InfoHelp = R"HELP(Usage: vantrel-cli info FILE... [--json] [-r] [-j N]
 
 Describes SHP files: layout (TD/RA1 or TS/RA2), game, sprite type and theatre
 as the application detects them, canvas size, frame count, and whether the
@@ -27,9 +27,12 @@ Options:
 
 Files that cannot be read or are not SHP files are named on stderr; the others
 are still described. Exit status 2 when there was such a file.
+
+  --recursive, -r  a FOLDER stands for the SHP files below it
+  -j N, --jobs N   read N files at a time (see 'vantrel-cli help')
 )HELP";
 
-const char* const ProbeHelp = R"HELP(Usage: vantrel-cli probe FILE...
+const char* const ProbeHelp = R"HELP(Usage: vantrel-cli probe FILE... [-r] [-j N]
 
 Tests the first bytes and the size of each file for SHP content without loading
 it (the test the open dialog applies; stricter than loading). Prints one line a
@@ -41,9 +44,13 @@ file:
 
 then a summary line. Exit status 0 when every file is an SHP file, 2 when one
 is not or cannot be read (those that cannot be read are named on stderr).
+
+  --recursive, -r  a FOLDER stands for the SHP files below it
+  -j N, --jobs N   test N files at a time (see 'vantrel-cli help')
 )HELP";
 
 const char* const RenderHelp = R"HELP(Usage: vantrel-cli render FILE -o OUT.png [options]
+       vantrel-cli render FILE... --output-dir DIR [-r] [-j N] [options]
 
 Draws frames of an SHP file as PNG pictures with transparency (alpha 0 where
 the sprite is transparent, 127 on translucent shadows, 255 elsewhere), exactly
@@ -84,9 +91,14 @@ application does; without --palette, a file that carries its own palette is
 drawn with it, and any other file with the default palette of its game,
 theatre and type from the palette folder (DIR/palette/ with --data-dir). It is
 an error when no palette is found.
+
+With --output-dir each FILE is drawn to DIR/NAME.png (with --all DIR/NAME000.png
+and so on), NAME being FILE's name without its extension (see 'Many files' in
+'vantrel-cli help').
 )HELP";
 
 const char* const ExportMapHelp = R"HELP(Usage: vantrel-cli export-map FILE OUT.bmp [options]
+       vantrel-cli export-map FILE... --output-dir DIR [-r] [-j N] [options]
 
 Writes every frame of an SHP file into one 8-bit BMP sprite map: frames side by
 side in a grid of equal cells (left to right, then top to bottom), palette
@@ -96,7 +108,9 @@ again without options:
 
   tank.bmp for 32 frames of 64 x 48 -> tank0064x0048-000032.bmp
 
-The path written is printed on stdout.
+The path written is printed on stdout. With --output-dir each FILE is written
+to DIR/NAME.bmp with that suffix, NAME being FILE's name without its extension
+(see 'Many files' in 'vantrel-cli help').
 
 Options (choose the palette written into the colour table, as for render):
   --game td|ra1|ts|ra2, --type NAME, --palette FILE.pal, --data-dir DIR
@@ -123,6 +137,7 @@ picture (exit status 1 when the cut came from --frame-size or --count).
 )HELP";
 
 const char* const ExportHelp = R"HELP(Usage: vantrel-cli export INPUT OUTPUT [--format FORMAT] [options]
+       vantrel-cli export INPUT... --output-dir DIR [-r] [-j N] [options]
 
 Writes every frame of the SHP file INPUT into pictures, palette indices
 unchanged, with the sprite's palette (as chosen below) as their colours:
@@ -140,6 +155,11 @@ unchanged, with the sprite's palette (as chosen below) as their colours:
 Without --format, an OUTPUT ending in .bmp gives bmp-map and one ending in .png
 gives png-sheet. import reads all of them back with the same indices. The paths
 written are printed on stdout, one a line.
+
+With --output-dir each INPUT is written as DIR/NAME.bmp (bmp-map) or
+DIR/NAME.png with the suffix of its format, NAME being INPUT's name without its
+extension; without --format the format is png-sheet (see 'Many files' in
+'vantrel-cli help').
 
 Options (choose the palette written, as for render):
   --game td|ra1|ts|ra2, --type NAME, --palette FILE.pal, --data-dir DIR
@@ -184,6 +204,7 @@ Options:
 )HELP";
 
 const char* const EditHelp = R"HELP(Usage: vantrel-cli edit INPUT OUTPUT OPERATION... [options]
+       vantrel-cli edit INPUT... --output-dir DIR OPERATION... [-r] [-j N]
 
 Changes the frames or the canvas of the SHP file INPUT and writes the result to
 OUTPUT (in INPUT's layout unless --layout says otherwise), then prints a line
@@ -235,9 +256,13 @@ Options:
 
 A position or size that is not possible is a usage error naming the value (exit
 status 1); OUTPUT is then not written.
+
+With --output-dir the operations are applied to each INPUT, written to DIR under
+INPUT's own name (see 'Many files' in 'vantrel-cli help').
 )HELP";
 
 const char* const ConvertHelp = R"HELP(Usage: vantrel-cli convert IN OUT [options]
+       vantrel-cli convert IN... --output-dir DIR [-r] [-j N] [options]
 
 Writes the sprite of the SHP file IN to OUT, re-encoded.
 
@@ -256,10 +281,12 @@ Options:
   --data-dir DIR         folder holding palette/ (default: the data folders,
                          see 'vantrel-cli help')
 
-A palette trailer of IN is always kept.
+A palette trailer of IN is always kept. With --output-dir each IN is written to
+DIR under its own name (see 'Many files' in 'vantrel-cli help').
 )HELP";
 
 const char* const RecolourHelp = R"HELP(Usage: vantrel-cli recolour FILE OUT.shp --scheme NAME|FILE.cscheme [--data-dir DIR]
+       vantrel-cli recolour FILE... --output-dir DIR --scheme ... [-r] [-j N]
 
 Moves the pixels of every frame to other palette indices by a colour scheme and
 writes the result to OUT.shp in FILE's layout (a palette trailer is kept).
@@ -271,6 +298,9 @@ writes the result to OUT.shp in FILE's layout (a palette trailer is kept).
   --scheme FILE.cscheme  the scheme of this file (any value ending in .cscheme)
   --data-dir DIR         folder holding cscheme/ (default: the data folders,
                          see 'vantrel-cli help')
+
+With --output-dir each FILE is written to DIR under its own name (see 'Many
+files' in 'vantrel-cli help').
 )HELP";
 
 const char* const ReportHelp = R"HELP(Usage: vantrel-cli report FOLDER [--ignore-boring] [-o FILE]
@@ -361,6 +391,23 @@ const char* const DataFoldersText =
     "user's own ~/.local/share/vantrel/cscheme/ come after those of the folder\n"
     "found. --data-dir DIR looks in DIR alone.\n";
 
+const char* const BatchText =
+    "Many files: info, probe, render, export-map, export, edit, convert and\n"
+    "recolour take several inputs. With --output-dir DIR every argument is an input\n"
+    "and each output is named after its input in DIR, which is created when\n"
+    "missing. --recursive (-r) makes a folder stand for the SHP files below it (the\n"
+    "open dialog's nine extensions, sub-folders included, sorted by name); their\n"
+    "outputs keep the folders below it: \"vantrel-cli convert -r --output-dir out\n"
+    "mod\" writes mod/units/tank.shp to out/units/tank.shp. Two inputs whose outputs\n"
+    "would be one file (the same name from two folders, names compared without\n"
+    "regard to case) or an output that would replace another input are refused\n"
+    "before anything is written (exit status 1). -j N (--jobs N, 1 to 256) works\n"
+    "on N files at a time; the default is one a processor core. Each file's lines\n"
+    "still come in the order of the inputs, a file that fails does not stop the\n"
+    "others, its error on stderr begins with its name, and the exit status is the\n"
+    "highest of the files'. While stderr is a terminal a progress bar over all\n"
+    "files is shown there. The limits below hold for each file.\n";
+
 const char* const ExitStatusText =
     "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"
     "the command needs (not an SHP file, not an 8-bit map, a pipe or a device, a\n"
@@ -416,7 +463,7 @@ std::string ToolHelp()
     text += "  help [COMMAND]  show this help, or the help of a command\n"
             "\nRun 'vantrel-cli help COMMAND' or 'vantrel-cli COMMAND --help' for a command's\n"
             "arguments and options; 'vantrel-cli --version' prints the version.\n\n";
-    return text + DataFoldersText + "\n" + ExitStatusText;
+    return text + BatchText + "\n" + DataFoldersText + "\n" + ExitStatusText;
 }
 
 bool WantsHelp(const TArgList& args)

@@ -50,6 +50,7 @@ std::string ManPage(std::string_view version)
     page += ".SH COMMANDS\n";
     for (const TCommand& command : CommandTable())
         page += ".SS " + Escaped(command.Name) + "\n" + Escaped(command.Summary) + ".\n.PP\n" + Verbatim(command.Help);
+    page += ".SH \"MANY FILES\"\n" + Paragraphs(BatchText);
     page += ".SH FILES\n" + Paragraphs(DataFoldersText);
     page += ".SH \"EXIT STATUS\"\n" + Paragraphs(ExitStatusText);
     page += ".SH \"SEE ALSO\"\n.BR vantrel (1)\n";

@@ -1,0 +1,284 @@
+#include "Batch.h"
+
+#include "sprite/FileUtil.h"
+#include "sprite/Types.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <set>
+#include <thread>
+
+namespace vantrel::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t MaxJobs = 256;
+
+fs::path NativePath(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
+
+std::string Utf8(const fs::path& path)
+{
+    const std::u8string s = path.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+// The SHP files below folder, depth first, each folder's entries in the listing's order. A
+// folder reached again through a link is not walked twice.
+void CollectFolder(const std::string& folder, const std::string& relative, std::set<fs::path>& walking,
+                   std::vector<TBatchInput>& inputs)
+{
+    std::error_code ec;
+    const fs::path canonical = fs::canonical(NativePath(folder), ec);
+    if (ec || !walking.insert(canonical).second)
+        return;
+    const std::string base = AddTrailingBackslash(folder);
+    const std::string sep(1, PathSeparator);
+    for (const TDirEntry& entry : ListDirectory(folder)) {
+        const std::string rel = relative.empty() ? entry.Name : relative + sep + entry.Name;
+        if (entry.IsFolder)
+            CollectFolder(base + entry.Name, rel, walking, inputs);
+        else if (IsSHPExtension(ExtractFileExt(entry.Name)))
+            inputs.push_back({base + entry.Name, rel});
+    }
+    walking.erase(canonical);
+}
+
+// A file's identity for comparing outputs and inputs: absolute, "." and ".." resolved, lower case.
+std::string PathKey(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(NativePath(path), ec);
+    return LowerCase(Utf8((ec ? NativePath(path) : absolute).lexically_normal()));
+}
+
+// The progress bar over the files of a batch: "[#######.............]  12/350 name".
+class TBatchProgress {
+public:
+    explicit TBatchProgress(size_t count) : Enabled(count > 1 && StderrIsTerminal()), Count(count) {}
+    ~TBatchProgress() { Clear(); }
+    TBatchProgress(const TBatchProgress&) = delete;
+    TBatchProgress& operator=(const TBatchProgress&) = delete;
+
+    void Show(size_t done, const std::string& name)
+    {
+        if (!Enabled)
+            return;
+        constexpr size_t Width = 24;
+        const size_t filled = Count ? done * Width / Count : Width;
+        const std::string bar = std::string(filled, '#') + std::string(Width - filled, '.');
+        std::fprintf(stderr, "\r\033[K[%s] %zu/%zu %s", bar.c_str(), done, Count, ShortenedName(name, 48).c_str());
+        std::fflush(stderr);
+        Shown = true;
+    }
+    void Clear()
+    {
+        if (!Shown)
+            return;
+        std::fprintf(stderr, "\r\033[K");
+        std::fflush(stderr);
+        Shown = false;
+    }
+
+private:
+    bool Enabled;
+    bool Shown = false;
+    size_t Count;
+};
+
+void WriteResult(const TFileResult& result)
+{
+    if (!result.Err.empty()) {
+        std::fflush(stdout);
+        std::fputs(result.Err.c_str(), stderr);
+        std::fflush(stderr);
+    }
+    WriteStdout(result.Out);
+}
+
+} // namespace
+
+std::vector<TOptionSpec> BatchOptions(bool writesFiles)
+{
+    std::vector<TOptionSpec> specs{{"-j", true, "--jobs"}, {"--recursive", false, "-r"}};
+    if (writesFiles)
+        specs.push_back({"--output-dir", true});
+    return specs;
+}
+
+std::vector<TBatchInput> CollectInputs(const TArgs& args)
+{
+    std::vector<TBatchInput> inputs;
+    const bool recursive = args.Has("--recursive");
+    std::string folders;
+    for (const std::string& path : args.Positionals()) {
+        if (recursive && DirectoryExists(path)) {
+            std::set<fs::path> walking;
+            CollectFolder(path, "", walking, inputs);
+            folders += (folders.empty() ? "" : ", ") + Quoted(path);
+        } else
+            inputs.push_back({path, ExtractFileName(path)});
+    }
+    if (inputs.empty())
+        ThrowInput("No SHP files in " + folders);
+    return inputs;
+}
+
+bool IsBatch(const TArgs& args)
+{
+    const bool batch = args.Has("--output-dir");
+    if (!batch && args.Has("--recursive"))
+        args.Fail("option '--recursive' needs '--output-dir DIR'");
+    return batch;
+}
+
+std::string OutputPath(const std::string& outputDir, const TBatchInput& input, std::string_view ext)
+{
+    const std::string path = AddTrailingBackslash(outputDir) + input.Relative;
+    return ext.empty() ? path : ChangeFileExt(path, ext);
+}
+
+void PrepareOutputs(const TArgs& args, const std::vector<TBatchInput>& inputs, const std::vector<std::string>& outputs)
+{
+    std::map<std::string, size_t> inputIndex;
+    for (size_t i = 0; i < inputs.size(); ++i)
+        inputIndex.emplace(PathKey(inputs[i].Path), i);
+    std::map<std::string, size_t> outputIndex;
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const std::string key = PathKey(outputs[i]);
+        const auto [clash, added] = outputIndex.emplace(key, i);
+        if (!added)
+            args.Fail("inputs " + Quoted(inputs[clash->second].Path) + " and " + Quoted(inputs[i].Path) +
+                      " would both be written to " + Quoted(outputs[i]) +
+                      " (give --recursive with their folders to keep them apart)");
+        const auto input = inputIndex.find(key);
+        if (input != inputIndex.end() && input->second != i)
+            args.Fail("the output of " + Quoted(inputs[i].Path) + " would replace the input " +
+                      Quoted(inputs[input->second].Path));
+    }
+    std::set<std::string> created;
+    for (const std::string& output : outputs) {
+        const fs::path folder = NativePath(output).parent_path();
+        if (folder.empty() || !created.insert(Utf8(folder)).second)
+            continue;
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec)
+            ThrowOutput("Cannot create folder " + Quoted(Utf8(folder)) + ": " + ec.message());
+    }
+}
+
+unsigned JobCount(const TArgs& args, size_t files)
+{
+    int64_t jobs = args.Has("-j") ? args.Integer("-j", 1, MaxJobs) : int64_t(std::thread::hardware_concurrency());
+    jobs = std::clamp<int64_t>(jobs, 1, MaxJobs);
+    return unsigned(std::max<int64_t>(1, std::min<int64_t>(jobs, int64_t(files))));
+}
+
+TFileResult RunCaught(const std::string& prefix, const std::function<std::string()>& work)
+{
+    TFileResult result;
+    try {
+        result.Out = work();
+    } catch (const TCliError& e) {
+        result.Status = e.Status;
+        result.Err = ErrorLine(prefix + e.what());
+    } catch (const std::bad_alloc&) {
+        result.Status = ExitInput;
+        result.Err = ErrorLine(prefix + "not enough memory");
+    } catch (const std::exception& e) {
+        result.Status = ExitInput;
+        result.Err = ErrorLine(prefix + e.what());
+    }
+    return result;
+}
+
+int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatchInput&)>& outputOf,
+                 const std::function<std::string(const std::string&, const std::string&)>& work)
+{
+    const std::vector<TBatchInput> inputs = CollectInputs(args);
+    std::vector<std::string> outputs, names;
+    for (const TBatchInput& input : inputs) {
+        outputs.push_back(outputOf(input));
+        names.push_back(input.Path);
+    }
+    PrepareOutputs(args, inputs, outputs);
+    return RunBatch(names, JobCount(args, inputs.size()), [&](size_t i) {
+        return RunCaught(names[i] + ": ", [&] { return work(names[i], outputs[i]); });
+    });
+}
+
+int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work)
+{
+    const size_t count = names.size();
+    std::vector<std::optional<TFileResult>> results(count);
+    std::mutex lock;
+    std::condition_variable changed;
+    std::atomic<size_t> next{0};
+    size_t finished = 0;
+    size_t lastFinished = 0;
+
+    auto worker = [&] {
+        for (size_t i = next++; i < count; i = next++) {
+            TFileResult result;
+            try {
+                result = work(i);
+            } catch (...) {
+                result = {ExitInput, {}, ErrorLine(names[i] + ": not enough memory")};
+            }
+            {
+                const std::lock_guard guard(lock);
+                results[i] = std::move(result);
+                ++finished;
+                lastFinished = i;
+            }
+            changed.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    try {
+        for (unsigned k = 0; k < std::max(1u, jobs); ++k)
+            threads.emplace_back(worker);
+    } catch (const std::system_error&) {
+        if (threads.empty())
+            worker(); // no thread to be had: the files one after another here
+    }
+
+    TBatchProgress progress(count);
+    int worst = ExitOK;
+    size_t written = 0;
+    size_t shown = 0;
+    std::unique_lock guard(lock);
+    while (written < count) {
+        changed.wait(guard, [&] { return finished != shown || results[written].has_value(); });
+        std::vector<TFileResult> ready;
+        for (; written < count && results[written]; ++written) {
+            ready.push_back(std::move(*results[written]));
+            results[written].reset();
+        }
+        shown = finished;
+        const size_t last = lastFinished;
+        guard.unlock();
+        for (const TFileResult& result : ready) {
+            progress.Clear();
+            WriteResult(result);
+            worst = std::max(worst, result.Status);
+        }
+        progress.Show(shown, names[last]);
+        guard.lock();
+    }
+    guard.unlock();
+    for (std::thread& t : threads)
+        t.join();
+    return worst;
+}
+
+} // namespace vantrel::cli
