@@ -246,7 +246,6 @@ private:
     std::vector<uint8_t> Out;
     int HashBits = MinHashBits; // about the input size
     size_t RunEnd = 0;          // where the run of equal bytes that holds the last position asked ends
-    std::vector<uint32_t> Cost; // of the segment's positions, from its start
     std::vector<TStep> Steps;
     TChains Plain, Runs;
     std::vector<uint32_t> Previous, Recent;
@@ -284,11 +283,8 @@ void TLCWEncoder::Prepare()
 // Equal bytes from position i on, at most MaxLong.
 size_t TLCWEncoder::RunAt(size_t i)
 {
-    if (i >= RunEnd) {
-        RunEnd = i + 1;
-        while (RunEnd < In.size() && In[RunEnd] == In[i])
-            ++RunEnd;
-    }
+    if (i >= RunEnd)
+        RunEnd = i + 1 + MatchLength(In.data() + i, In.data() + i + 1, In.size() - i - 1);
     return std::min(RunEnd - i, MaxLong);
 }
 
@@ -364,18 +360,17 @@ void TLCWEncoder::Insert(size_t i)
 bool TLCWEncoder::ParseSegment(size_t begin, size_t end, size_t bound)
 {
     const size_t n = end - begin;
-    Cost.assign(n + 1, Unreached);
     Steps.resize(n + 1);
-    Cost[0] = 0;
     Literals.Reset();
     Offers.Reset(MinCopy); // a fill of 2 bytes costs more than their literal
     LongOffers.Reset(MaxMediumCopy + 1);
     CarriedRelative = CarriedAbsolute = {};
     for (size_t j = 0; j <= n; ++j) {
         const size_t i = begin + j;
+        uint32_t cost = j == 0 ? 0 : Unreached; // of the cheapest way to reach i
         auto take = [&](const TOffers::TOffer* offer) {
-            if (offer && offer->Cost < Cost[j]) {
-                Cost[j] = offer->Cost;
+            if (offer && offer->Cost < cost) {
+                cost = offer->Cost;
                 Steps[j] = {uint32_t(i - offer->Start), offer->Arg, offer->Kind};
             }
         };
@@ -383,17 +378,17 @@ bool TLCWEncoder::ParseSegment(size_t begin, size_t end, size_t bound)
         take(LongOffers.Best(i));
         size_t start;
         uint32_t c;
-        if (j > 0 && Literals.Best(j, start, c) && c + 1 < Cost[j]) {
-            Cost[j] = c + 1;
+        if (j > 0 && Literals.Best(j, start, c) && c + 1 < cost) {
+            cost = c + 1;
             Steps[j] = {uint32_t(j - start), 0, KindLiteral};
         }
         // The whole encoding costs at least what any of its prefixes costs, less one byte, plus the
         // end command.
-        if (Out.size() + Cost[j] > bound)
+        if (Out.size() + cost > bound)
             return false;
         if (j == n)
             break;
-        Literals.Push(j, Cost[j]);
+        Literals.Push(j, cost);
         const size_t run = RunAt(i);
         if (i + MinCopy > In.size()) {
             CarriedRelative = CarriedAbsolute = {};
@@ -403,7 +398,7 @@ bool TLCWEncoder::ParseSegment(size_t begin, size_t end, size_t bound)
             // Inside a long run only the fill goes on: go to where the run's last RunOnly
             // positions begin, with no literal reaching over the jump.
             const size_t to = std::min(i + run - RunOnly, end);
-            Offers.Add({i, std::min(i + run, end), Cost[j] + CostFill, In[i], KindFill});
+            Offers.Add({i, std::min(i + run, end), cost + CostFill, In[i], KindFill});
             Literals.Reset();
             CarriedRelative = CarriedAbsolute = {};
             j = to - begin - 1;
@@ -414,14 +409,14 @@ bool TLCWEncoder::ParseSegment(size_t begin, size_t end, size_t bound)
             FindMatches(i, relative, absolute);
         // In order of cost, so that each adds only what the cheaper ones do not reach.
         if (relative.Length >= MinCopy)
-            Offers.Add({i, std::min(i + relative.Length, end), Cost[j] + CostRelative, relative.Arg, KindRelative});
+            Offers.Add({i, std::min(i + relative.Length, end), cost + CostRelative, relative.Arg, KindRelative});
         if (absolute.Length >= MinCopy)
-            Offers.Add({i, std::min(i + std::min(absolute.Length, MaxMediumCopy), end), Cost[j] + CostMedium,
+            Offers.Add({i, std::min(i + std::min(absolute.Length, MaxMediumCopy), end), cost + CostMedium,
                         absolute.Arg, KindAbsolute});
         if (run >= MinCopy)
-            Offers.Add({i, std::min(i + run, end), Cost[j] + CostFill, In[i], KindFill});
+            Offers.Add({i, std::min(i + run, end), cost + CostFill, In[i], KindFill});
         if (absolute.Length > MaxMediumCopy)
-            LongOffers.Add({i, std::min(i + absolute.Length, end), Cost[j] + CostLong, absolute.Arg, KindAbsolute});
+            LongOffers.Add({i, std::min(i + absolute.Length, end), cost + CostLong, absolute.Arg, KindAbsolute});
         CarriedRelative = relative;
         CarriedAbsolute = absolute;
         Insert(i);
@@ -496,40 +491,129 @@ std::vector<uint8_t> TLCWEncoder::Encode(std::span<const uint8_t> input, size_t 
 }
 
 // ---------------------------------------------------------------------------------------------
+// Two canvases compared
+
+constexpr uint64_t LowBits = 0x0101010101010101ull;
+constexpr uint64_t HighBits = 0x8080808080808080ull;
+
+uint64_t Load64(const uint8_t* p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+// The high bit of each byte of w that is 0.
+uint64_t ZeroBytes(uint64_t w)
+{
+    return ~(((w & ~HighBits) + ~HighBits) | w) & HighBits;
+}
+
+// A frame's canvas and the canvas its XOR delta is taken against, rows of Width bytes. Both hold
+// only 0 before Start, from End on and outside the columns Left to Right, so that comparing them
+// jumps over what lies there.
+struct TCanvasPair {
+    const uint8_t* In = nullptr;
+    const uint8_t* Reference = nullptr;
+    size_t Width = 0;
+    size_t Left = 0, Right = 0; // columns [Left, Right)
+    size_t Start = 0, End = 0;
+
+    uint8_t Delta(size_t k) const { return In[k] ^ Reference[k]; }
+    // The first position from k on where the canvases differ, or End.
+    size_t NextDifference(size_t k) const
+    {
+        k = std::max(k, Start);
+        if (Left == 0 && Right == Width)
+            return k < End ? k + MatchLength(In + k, Reference + k, End - k) : End;
+        return NextDifferenceByRows(k);
+    }
+    size_t NextDifferenceByRows(size_t k) const;
+    // The first position from k on, below stop, where the canvases are equal, or stop.
+    size_t NextEqual(size_t k, size_t stop) const;
+};
+
+size_t TCanvasPair::NextDifferenceByRows(size_t k) const
+{
+    while (k < End) {
+        const size_t rowStart = k - k % Width;
+        const size_t from = std::max(k, rowStart + Left), stop = std::min(rowStart + Right, End);
+        if (from < stop) {
+            const size_t same = from + MatchLength(In + from, Reference + from, stop - from);
+            if (same < stop)
+                return same;
+        }
+        k = rowStart + Width;
+    }
+    return End;
+}
+
+size_t TCanvasPair::NextEqual(size_t k, size_t stop) const
+{
+    if constexpr (std::endian::native == std::endian::little)
+        for (; k + 8 <= stop; k += 8)
+            if (const uint64_t zero = ZeroBytes(Load64(In + k) ^ Load64(Reference + k)))
+                return k + size_t(std::countr_zero(zero) / 8);
+    while (k < stop && Delta(k) != 0)
+        ++k;
+    return k;
+}
+
+// ---------------------------------------------------------------------------------------------
 // XOR delta (format 40)
 
+// The parse works on islands: stretches between unchanged runs of SkipWhole bytes or more, which
+// are skipped whole (no literal gains by reaching into them). Each island is parsed on its own.
 class TXOREncoder {
 public:
-    std::vector<uint8_t> Encode(std::span<const uint8_t> input, const uint8_t* reference);
+    std::vector<uint8_t> Encode(const TCanvasPair& pair);
 
 private:
-    enum : uint8_t { KindSkipShort, KindSkipLong, KindFillShort, KindFillLong, KindLiteralShort, KindLiteralLong, KindSkips };
+    enum : uint8_t { KindSkipShort, KindSkipLong, KindFillShort, KindFillLong, KindLiteralShort, KindLiteralLong };
     static constexpr size_t MaxShort = 127;
     static constexpr size_t MaxSkipLong = 0x7FFF;
     static constexpr size_t MaxFillShort = 255;
     static constexpr size_t MaxLong = 0x3FFF; // long fills and literals
-    // Unchanged runs this long are skipped whole: no literal gains by reaching into them.
     static constexpr size_t SkipWhole = 16;
-    // The parse works on segments of this many positions, so that its memory does not grow with
-    // the canvas; no command crosses a segment's end.
+    // No command crosses the end of a segment of this many positions.
     static constexpr size_t SegmentSize = size_t(1) << 20;
 
-    static uint32_t SkipsCost(size_t length) { return length <= MaxShort ? 1 : std::min<uint32_t>(3, uint32_t((length + MaxShort - 1) / MaxShort)); }
+    size_t IslandEnd(size_t k, size_t stop) const;
     void Relax(size_t from, size_t length, uint32_t extra, uint8_t kind);
     void TakeLiterals(size_t j);
-    void ParseSegment(size_t begin, size_t end);
-    void EmitSegment(size_t n);
+    void ParseIsland(size_t begin, size_t end);
+    void EmitIsland(size_t n);
+    void EmitSkips(size_t length);
+    void Word(uint32_t w)
+    {
+        Out.push_back(uint8_t(w));
+        Out.push_back(uint8_t(w >> 8));
+    }
 
-    std::span<const uint8_t> In;
-    const uint8_t* Reference = nullptr;
+    const TCanvasPair* Pair = nullptr;
     std::vector<uint8_t> Out;
-    std::vector<uint8_t> Delta;  // of the segment
-    std::vector<uint32_t> Equal; // equal delta bytes from each position of the segment on
+    std::vector<uint8_t> Delta;  // of the island
+    std::vector<uint32_t> Equal; // equal delta bytes from each position of the island on
     std::vector<uint32_t> Cost;
     std::vector<TStep> Steps;
+    std::vector<size_t> Ends;
     TLiteralWindow<MaxShort> ShortLiterals;
     TLiteralWindow<MaxLong> LongLiterals;
 };
+
+// Where the first unchanged run of SkipWhole bytes or more after k begins, or stop.
+size_t TXOREncoder::IslandEnd(size_t k, size_t stop) const
+{
+    const TCanvasPair& p = *Pair;
+    k = p.NextEqual(k + (p.Delta(k) == 0 ? p.NextDifference(k) - k : 1), stop);
+    while (k < stop) {
+        const size_t changed = std::min(p.NextDifference(k), stop);
+        if (changed - k >= SkipWhole)
+            return k;
+        k = p.NextEqual(changed, stop);
+    }
+    return stop;
+}
 
 void TXOREncoder::Relax(size_t from, size_t length, uint32_t extra, uint8_t kind)
 {
@@ -554,15 +638,14 @@ void TXOREncoder::TakeLiterals(size_t j)
     }
 }
 
-void TXOREncoder::ParseSegment(size_t begin, size_t end)
+void TXOREncoder::ParseIsland(size_t begin, size_t end)
 {
     const size_t n = end - begin;
     Delta.resize(n);
     for (size_t k = 0; k < n; ++k)
-        Delta[k] = In[begin + k] ^ Reference[begin + k];
+        Delta[k] = Pair->Delta(begin + k);
     Equal.resize(n);
-    if (n > 0)
-        Equal[n - 1] = 1;
+    Equal[n - 1] = 1;
     for (size_t k = n - 1; k-- > 0;)
         Equal[k] = Delta[k] == Delta[k + 1] ? std::min<uint32_t>(Equal[k + 1] + 1, MaxSkipLong) : 1;
     Cost.assign(n + 1, Unreached);
@@ -573,16 +656,9 @@ void TXOREncoder::ParseSegment(size_t begin, size_t end)
     for (size_t k = 0; k < n; ++k) {
         if (k > 0)
             TakeLiterals(k);
-        const size_t run = Equal[k];
-        if (Delta[k] == 0 && run >= SkipWhole) {
-            Relax(k, run, SkipsCost(run), KindSkips);
-            ShortLiterals.Reset();
-            LongLiterals.Reset();
-            k += run - 1;
-            continue;
-        }
         ShortLiterals.Push(k, Cost[k]);
         LongLiterals.Push(k, Cost[k]);
+        const size_t run = Equal[k];
         if (Delta[k] == 0) {
             Relax(k, std::min(run, MaxShort), 1, KindSkipShort);
             if (run > MaxShort)
@@ -593,40 +669,24 @@ void TXOREncoder::ParseSegment(size_t begin, size_t end)
                 Relax(k, std::min(run, MaxLong), 4, KindFillLong);
         }
     }
-    if (n > 0)
-        TakeLiterals(n);
+    TakeLiterals(n);
 }
 
-void TXOREncoder::EmitSegment(size_t n)
+void TXOREncoder::EmitIsland(size_t n)
 {
-    std::vector<size_t> ends;
+    Ends.clear();
     for (size_t j = n; j > 0; j -= Steps[j].Length)
-        ends.push_back(j);
-    auto word = [this](uint32_t w) {
-        Out.push_back(uint8_t(w));
-        Out.push_back(uint8_t(w >> 8));
-    };
-    for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
+        Ends.push_back(j);
+    for (auto it = Ends.rbegin(); it != Ends.rend(); ++it) {
         const TStep& s = Steps[*it];
         const size_t from = *it - s.Length;
         switch (s.Kind) {
-        case KindSkips:
-            if (s.Length > 2 * MaxShort) {
-                Out.push_back(0x80);
-                word(s.Length);
-            } else if (s.Length > MaxShort) {
-                Out.push_back(uint8_t(0x80 | MaxShort));
-                Out.push_back(uint8_t(0x80 | (s.Length - MaxShort)));
-            } else {
-                Out.push_back(uint8_t(0x80 | s.Length));
-            }
-            break;
         case KindSkipShort:
             Out.push_back(uint8_t(0x80 | s.Length));
             break;
         case KindSkipLong:
             Out.push_back(0x80);
-            word(s.Length);
+            Word(s.Length);
             break;
         case KindFillShort:
             Out.push_back(0x00);
@@ -635,7 +695,7 @@ void TXOREncoder::EmitSegment(size_t n)
             break;
         case KindFillLong:
             Out.push_back(0x80);
-            word(0xC000 | s.Length);
+            Word(0xC000 | s.Length);
             Out.push_back(uint8_t(s.Arg));
             break;
         case KindLiteralShort:
@@ -644,25 +704,47 @@ void TXOREncoder::EmitSegment(size_t n)
             break;
         case KindLiteralLong:
             Out.push_back(0x80);
-            word(0x8000 | s.Length);
+            Word(0x8000 | s.Length);
             Out.insert(Out.end(), Delta.begin() + std::ptrdiff_t(from), Delta.begin() + std::ptrdiff_t(*it));
             break;
         }
     }
 }
 
-size_t DeltaEnd(std::span<const uint8_t> input, const uint8_t* reference);
-
-std::vector<uint8_t> TXOREncoder::Encode(std::span<const uint8_t> input, const uint8_t* reference)
+// An unchanged run skipped whole: one command up to MaxShort bytes, two up to twice that, else
+// a long skip.
+void TXOREncoder::EmitSkips(size_t length)
 {
-    In = input;
-    Reference = reference;
+    if (length > 2 * MaxShort) {
+        Out.push_back(0x80);
+        Word(uint32_t(length));
+    } else if (length > MaxShort) {
+        Out.push_back(uint8_t(0x80 | MaxShort));
+        Out.push_back(uint8_t(0x80 | (length - MaxShort)));
+    } else {
+        Out.push_back(uint8_t(0x80 | length));
+    }
+}
+
+std::vector<uint8_t> TXOREncoder::Encode(const TCanvasPair& pair)
+{
+    Pair = &pair;
     Out.clear();
-    const size_t end = DeltaEnd(input, reference);
-    for (size_t begin = 0; begin < end; begin += SegmentSize) {
-        const size_t stop = std::min(end, begin + SegmentSize);
-        ParseSegment(begin, stop);
-        EmitSegment(stop - begin);
+    for (size_t begin = 0; begin < pair.End; begin += SegmentSize) {
+        const size_t stop = std::min(pair.End, begin + SegmentSize);
+        for (size_t k = begin; k < stop;) {
+            const size_t unchanged = std::min(pair.NextDifference(k), stop) - k;
+            if (unchanged >= SkipWhole) {
+                const size_t length = std::min(unchanged, MaxSkipLong);
+                EmitSkips(length);
+                k += length;
+                continue;
+            }
+            const size_t end = IslandEnd(k, stop);
+            ParseIsland(k, end);
+            EmitIsland(end - k);
+            k = end;
+        }
     }
     Out.push_back(0x80);
     Out.push_back(0);
@@ -670,34 +752,37 @@ std::vector<uint8_t> TXOREncoder::Encode(std::span<const uint8_t> input, const u
     return std::move(Out);
 }
 
-// The first position from k on (below end) where a and b differ, or end.
-size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t k, size_t end)
-{
-    return k + MatchLength(a + k, b + k, end - k);
-}
-
 // The length of input and reference up to the last position where either is not 0.
 size_t DeltaEnd(std::span<const uint8_t> input, const uint8_t* reference)
 {
     size_t end = input.size();
-    for (; end >= 8; end -= 8) {
-        uint64_t x, y;
-        std::memcpy(&x, input.data() + end - 8, 8);
-        std::memcpy(&y, reference + end - 8, 8);
-        if ((x | y) != 0)
+    for (; end >= 8; end -= 8)
+        if ((Load64(input.data() + end - 8) | Load64(reference + end - 8)) != 0)
             break;
-    }
     while (end > 0 && input[end - 1] == 0 && reference[end - 1] == 0)
         --end;
     return end;
 }
 
-// The size of a simple greedy XOR delta of input against reference (skips, fills of 4 or more
-// equal bytes, literals otherwise); the optimal encoding is never larger. Stops counting once
-// the size reaches bound.
-size_t EstimateXORSize(std::span<const uint8_t> input, const uint8_t* reference, size_t bound)
+// Whether the eight delta bytes from k on are all taken as literals by the estimate below, after
+// literals (or none) were taken: no four in a row are alike, no two in a row are 0, the first is 0
+// only after literals, and the last differs from the one after it. Needs k + 9 <= End.
+bool EightLiterals(const TCanvasPair& pair, size_t k, bool afterLiterals)
 {
-    const size_t end = DeltaEnd(input, reference);
+    if constexpr (std::endian::native != std::endian::little)
+        return false;
+    const uint64_t x = Load64(pair.In + k) ^ Load64(pair.Reference + k);
+    const uint64_t alike = ZeroBytes(x ^ (x >> 8 | uint64_t(pair.Delta(k + 8)) << 56));
+    const uint64_t zero = ZeroBytes(x);
+    return (alike >> 56) == 0 && (alike & alike >> 8 & alike >> 16) == 0 && (zero & zero >> 8) == 0 &&
+           (afterLiterals || (zero & 0x80) == 0);
+}
+
+// The size of a simple greedy XOR delta (skips, fills of 4 or more equal bytes, literals
+// otherwise); the optimal encoding is never larger. Stops counting once the size reaches bound.
+size_t EstimateXORSize(const TCanvasPair& pair, size_t bound)
+{
+    const size_t end = pair.End;
     size_t size = 3; // the end command
     size_t literals = 0;
     auto flush = [&] {
@@ -706,12 +791,17 @@ size_t EstimateXORSize(std::span<const uint8_t> input, const uint8_t* reference,
     };
     size_t k = 0;
     while (k < end && size + literals < bound) {
-        const uint8_t d = input[k] ^ reference[k];
+        if (k + 9 <= end && EightLiterals(pair, k, literals > 0)) {
+            literals += 8;
+            k += 8;
+            continue;
+        }
+        const uint8_t d = pair.Delta(k);
         size_t run = 1;
         if (d == 0)
-            run = FirstDifference(input.data(), reference, k, end) - k;
+            run = pair.NextDifference(k) - k;
         else
-            while (k + run < end && uint8_t(input[k + run] ^ reference[k + run]) == d)
+            while (k + run < end && pair.Delta(k + run) == d)
                 ++run;
         if (d != 0 && run < 4) {
             literals += run;
@@ -762,32 +852,113 @@ bool ZeroOutsideRectangle(const TSHP& s, const TSHPFrame& frame)
 
 // A frame as the whole canvas: its Data when that holds nothing outside its rectangle (so it is
 // in most sprites), otherwise its rectangle copied onto a zero canvas (a frame without Data is all
-// index 0). Pictures share their copies.
+// index 0), and where its content lies. Pictures share their copies.
 struct TPicture {
     int Frame = -1;
     const uint8_t* Pixels = nullptr;
     std::shared_ptr<const std::vector<uint8_t>> Own;
+    // The columns Left to Right hold every pixel that is not 0, the first at Start, the last
+    // before End; End is 0 when there is none.
+    size_t Left = 0, Right = 0, Start = 0, End = 0;
     size_t Encoded = 0; // bytes of its LCW encoding, for a key frame
 };
 
-TPicture FramePicture(const TSHP& s, int f)
+size_t FirstNonZero(const uint8_t* p, size_t n)
 {
-    const TSHPFrame& frame = s.Frames[size_t(f)];
+    size_t k = 0;
+    while (k + 8 <= n && Load64(p + k) == 0)
+        k += 8;
+    while (k < n && p[k] == 0)
+        ++k;
+    return k;
+}
+
+// One past the last byte that is not 0, or 0.
+size_t NonZeroEnd(const uint8_t* p, size_t n)
+{
+    while (n >= 8 && Load64(p + n - 8) == 0)
+        n -= 8;
+    while (n > 0 && p[n - 1] == 0)
+        --n;
+    return n;
+}
+
+void FindContent(TPicture& picture, const TSHPFrame& frame, size_t width)
+{
+    for (size_t r = frame.Y; r < size_t(frame.Y) + frame.CY; ++r) {
+        const size_t rowStart = r * width + frame.X;
+        const uint8_t* row = picture.Pixels + rowStart;
+        const size_t first = FirstNonZero(row, frame.CX);
+        if (first == frame.CX)
+            continue;
+        const size_t last = NonZeroEnd(row, frame.CX);
+        if (picture.End == 0) {
+            picture.Start = rowStart + first;
+            picture.Left = frame.X + first;
+            picture.Right = frame.X + last;
+        }
+        picture.Left = std::min(picture.Left, frame.X + first);
+        picture.Right = std::max(picture.Right, frame.X + last);
+        picture.End = rowStart + last;
+    }
+}
+
+class TPictures {
+public:
+    explicit TPictures(const TSHP& s) : Sprite(s) {}
+    TPicture Of(int f);
+
+private:
+    const TSHP& Sprite;
+    std::shared_ptr<const std::vector<uint8_t>> Zero; // for the frames without pixels
+};
+
+TPicture TPictures::Of(int f)
+{
+    const TSHPFrame& frame = Sprite.Frames[size_t(f)];
+    const size_t width = size_t(Sprite.Width), size = width * size_t(Sprite.Height);
     TPicture picture;
     picture.Frame = f;
-    if (frame.Data && ZeroOutsideRectangle(s, frame)) {
+    if (frame.Data && ZeroOutsideRectangle(Sprite, frame)) {
         picture.Pixels = frame.Data.get();
+    } else if (!frame.Data || frame.CX == 0 || frame.CY == 0) {
+        if (!Zero)
+            Zero = std::make_shared<std::vector<uint8_t>>(size, 0);
+        picture.Own = Zero;
+        picture.Pixels = Zero->data();
         return picture;
-    }
-    auto own = std::make_shared<std::vector<uint8_t>>(size_t(s.Width) * size_t(s.Height), 0);
-    if (frame.Data && frame.CX > 0)
+    } else {
+        auto own = std::make_shared<std::vector<uint8_t>>(size, 0);
         for (int r = 0; r < frame.CY; ++r) {
-            const size_t at = size_t(frame.Y + r) * size_t(s.Width) + frame.X;
+            const size_t at = size_t(frame.Y + r) * width + frame.X;
             std::memcpy(own->data() + at, frame.Data.get() + at, frame.CX);
         }
-    picture.Pixels = own->data();
-    picture.Own = std::move(own);
+        picture.Pixels = own->data();
+        picture.Own = std::move(own);
+    }
+    FindContent(picture, frame, width);
     return picture;
+}
+
+// Columns this many or more beside both pictures' content are jumped over row by row.
+constexpr size_t MarginJump = 32;
+
+TCanvasPair PairOf(const TPicture& in, const TPicture& reference, size_t width)
+{
+    TCanvasPair pair{in.Pixels, reference.Pixels, width};
+    bool any = false;
+    for (const TPicture* p : {&in, &reference}) {
+        if (p->End == 0)
+            continue;
+        pair.Left = any ? std::min(pair.Left, p->Left) : p->Left;
+        pair.Right = any ? std::max(pair.Right, p->Right) : p->Right;
+        pair.Start = any ? std::min(pair.Start, p->Start) : p->Start;
+        pair.End = any ? std::max(pair.End, p->End) : p->End;
+        any = true;
+    }
+    if (pair.Left + (width - pair.Right) < MarginJump)
+        pair.Left = 0, pair.Right = width;
+    return pair;
 }
 
 struct TEntry {
@@ -817,6 +988,8 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
     const size_t keyLimit = std::clamp<size_t>(KeyMemory / std::max<size_t>(canvasSize, 1), 1, KeyCandidates);
     TLCWEncoder lcw;
     TXOREncoder xorEncoder;
+    TPictures pictures(s);
+    const size_t width = size_t(s.Width);
     std::vector<TEntry> entries(static_cast<size_t>(count));
     std::vector<uint8_t> data;
     size_t largest = 0;
@@ -824,7 +997,7 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
     std::deque<TPicture> keys; // the latest key frames, newest last
     TPicture previous;
     for (int f = 0; f < count; ++f) {
-        TPicture picture = FramePicture(s, f);
+        TPicture picture = pictures.Of(f);
         const std::span<const uint8_t> pixels(picture.Pixels, canvasSize);
         TEntry& entry = entries[size_t(f)];
         std::vector<uint8_t> best;
@@ -832,26 +1005,26 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
             // Estimate every candidate reference cheaply and encode the delta against the most
             // promising one; the key frame is encoded only as far as it can still be smaller.
             size_t estimate = std::numeric_limits<size_t>::max();
-            const uint8_t* reference = nullptr;
+            const TPicture* reference = nullptr;
             size_t keyEncoded = keys.back().Encoded;
             // The likeliest references first, so that the others' estimates stop early.
             if (f - 1 != keys.back().Frame) {
-                estimate = EstimateXORSize(pixels, previous.Pixels, estimate);
-                reference = previous.Pixels;
+                estimate = EstimateXORSize(PairOf(picture, previous, width), estimate);
+                reference = &previous;
                 entry.Format = FormatXORPrevious;
                 entry.Reference = uint32_t(chainStart);
             }
             for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
-                const size_t e = EstimateXORSize(pixels, key->Pixels, estimate);
+                const size_t e = EstimateXORSize(PairOf(picture, *key, width), estimate);
                 if (e < estimate) {
                     estimate = e;
-                    reference = key->Pixels;
+                    reference = &*key;
                     keyEncoded = key->Encoded;
                     entry.Format = FormatXORKey;
                     entry.Reference = uint32_t(key->Frame);
                 }
             }
-            best = xorEncoder.Encode(pixels, reference);
+            best = xorEncoder.Encode(PairOf(picture, *reference, width));
             // A delta well below the reference's own key frame is not beaten by a key frame.
             std::vector<uint8_t> key;
             if (10 * best.size() >= 7 * keyEncoded)
@@ -925,8 +1098,9 @@ std::vector<uint8_t> TSHP::EncodeFormat80(std::span<const uint8_t> input)
 
 std::vector<uint8_t> TSHP::EncodeFormat40(std::span<const uint8_t> input, const uint8_t* reference)
 {
+    const size_t n = input.size();
     TXOREncoder encoder;
-    return encoder.Encode(input, reference);
+    return encoder.Encode(TCanvasPair{input.data(), reference, n, 0, n, 0, DeltaEnd(input, reference)});
 }
 
 } // namespace vantrel
