@@ -21,6 +21,10 @@
 #include <limits>
 #include <memory>
 
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
+
 namespace vantrel {
 
 using namespace writer;
@@ -103,6 +107,14 @@ size_t MatchLength(const uint8_t* a, const uint8_t* b, size_t max)
         }
         n += 8;
     }
+    if constexpr (std::endian::native == std::endian::little)
+        if (n < max && max >= 8) {
+            // The last eight bytes, of which those before n are known to be equal.
+            uint64_t x, y;
+            std::memcpy(&x, a + max - 8, 8);
+            std::memcpy(&y, b + max - 8, 8);
+            return x == y ? max : max - 8 + size_t(std::countr_zero(x ^ y) / 8);
+        }
     while (n < max && a[n] == b[n])
         ++n;
     return n;
@@ -764,18 +776,43 @@ size_t DeltaEnd(std::span<const uint8_t> input, const uint8_t* reference)
     return end;
 }
 
-// Whether the eight delta bytes from k on are all taken as literals by the estimate below, after
-// literals (or none) were taken: no four in a row are alike, no two in a row are 0, the first is 0
-// only after literals, and the last differs from the one after it. Needs k + 9 <= End.
-bool EightLiterals(const TCanvasPair& pair, size_t k, bool afterLiterals)
+// Bit i of Alike: the delta bytes at i and i + 1 are equal; bit i of Zero: the delta byte at i is 0.
+struct TDeltaMasks {
+    uint32_t Alike = 0, Zero = 0;
+};
+constexpr size_t MaskBytes = 32;
+
+// The masks of the MaskBytes delta bytes from k on. Needs k + MaskBytes + 1 <= End.
+TDeltaMasks DeltaMasks(const TCanvasPair& pair, size_t k)
 {
-    if constexpr (std::endian::native != std::endian::little)
-        return false;
-    const uint64_t x = Load64(pair.In + k) ^ Load64(pair.Reference + k);
-    const uint64_t alike = ZeroBytes(x ^ (x >> 8 | uint64_t(pair.Delta(k + 8)) << 56));
-    const uint64_t zero = ZeroBytes(x);
-    return (alike >> 56) == 0 && (alike & alike >> 8 & alike >> 16) == 0 && (zero & zero >> 8) == 0 &&
-           (afterLiterals || (zero & 0x80) == 0);
+    TDeltaMasks m;
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+    const auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    for (size_t half = 0; half < MaskBytes; half += 16) {
+        const size_t at = k + half;
+        const __m128i x = _mm_xor_si128(load(pair.In + at), load(pair.Reference + at));
+        const __m128i next = _mm_xor_si128(load(pair.In + at + 1), load(pair.Reference + at + 1));
+        m.Alike |= uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(x, next))) << half;
+        m.Zero |= uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_setzero_si128()))) << half;
+    }
+#else
+    for (size_t i = 0; i < MaskBytes; ++i) {
+        m.Alike |= uint32_t(pair.Delta(k + i) == pair.Delta(k + i + 1)) << i;
+        m.Zero |= uint32_t(pair.Delta(k + i) == 0) << i;
+    }
+#endif
+    return m;
+}
+
+// How many of the delta bytes the masks describe the estimate below takes as literals in one go,
+// after literals (or none) were taken: up to the first run of four alike bytes, of two 0 bytes,
+// or a 0 byte first with no literals before it, and never into a run that may go on past them.
+size_t LiteralStretch(const TDeltaMasks& m, bool afterLiterals)
+{
+    const uint32_t stops = (m.Alike & m.Alike >> 1 & m.Alike >> 2) | (m.Zero & m.Zero >> 1) | (afterLiterals ? 0 : m.Zero & 1);
+    if (stops != 0)
+        return size_t(std::countr_zero(stops)); // each such run starts after one that ends
+    return size_t(std::bit_width(~m.Alike));    // up to where the last run starts
 }
 
 // The size of a simple greedy XOR delta (skips, fills of 4 or more equal bytes, literals
@@ -791,18 +828,26 @@ size_t EstimateXORSize(const TCanvasPair& pair, size_t bound)
     };
     size_t k = 0;
     while (k < end && size + literals < bound) {
-        if (k + 9 <= end && EightLiterals(pair, k, literals > 0)) {
-            literals += 8;
-            k += 8;
-            continue;
-        }
         const uint8_t d = pair.Delta(k);
-        size_t run = 1;
-        if (d == 0)
-            run = pair.NextDifference(k) - k;
-        else
-            while (k + run < end && pair.Delta(k + run) == d)
-                ++run;
+        size_t run = 0; // of bytes equal to d from k on, 0 while unknown
+        if (k + MaskBytes + 1 <= end) {
+            const TDeltaMasks m = DeltaMasks(pair, k);
+            if (const size_t n = LiteralStretch(m, literals > 0)) {
+                literals += n;
+                k += n;
+                continue;
+            }
+            if (m.Alike != ~uint32_t(0))
+                run = size_t(std::countr_one(m.Alike)) + 1;
+        }
+        if (run == 0) {
+            run = 1;
+            if (d == 0)
+                run = pair.NextDifference(k) - k;
+            else
+                while (k + run < end && pair.Delta(k + run) == d)
+                    ++run;
+        }
         if (d != 0 && run < 4) {
             literals += run;
         } else if (d == 0 && run == 1 && literals > 0 && k + 1 < end) {
