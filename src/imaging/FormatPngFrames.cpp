@@ -67,6 +67,8 @@ public:
             sprite.Frames.push_back(std::move(one.Sprite->Frames[0]));
             result.Matching.Add(one.Matching);
         }
+        if (result.Sprite)
+            result.Sprite->FileName = ChangeFileExt(ExtractFileName(FrameSequenceName(path)), ".shp");
         return result;
     }
 };

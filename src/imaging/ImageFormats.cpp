@@ -90,14 +90,21 @@ TIndexedPicture MatchTrueColour(const QImage& image, const TFrameReadOptions& op
     return result;
 }
 
+// Frames of path, width x height, go with those of firstPath, firstWidth x firstHeight.
+void CheckSameSize(const std::string& path, int width, int height, const std::string& firstPath, int firstWidth,
+                   int firstHeight)
+{
+    if (width != firstWidth || height != firstHeight)
+        throw FormatError("The frames of " + Quote(path) + " are " + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels, those of " + Quote(firstPath) + " " +
+                          std::to_string(firstWidth) + " x " + std::to_string(firstHeight) +
+                          "; all frames of a sprite have one size");
+}
+
 // Adds the frames of more to sprite, which must have the same canvas.
 void AppendFrames(TSHP& sprite, TSHP& more, const std::string& firstPath, const std::string& path)
 {
-    if (more.Width != sprite.Width || more.Height != sprite.Height)
-        throw FormatError("The frames of " + Quote(path) + " are " + std::to_string(more.Width) + " x " +
-                          std::to_string(more.Height) + " pixels, those of " + Quote(firstPath) + " " +
-                          std::to_string(sprite.Width) + " x " + std::to_string(sprite.Height) +
-                          "; all frames of a sprite have one size");
+    CheckSameSize(path, more.Width, more.Height, firstPath, sprite.Width, sprite.Height);
     if (sprite.Frames.size() + more.Frames.size() > size_t(MaxFrames))
         throw FormatError("With " + Quote(path) + " the sprite would have more than " + std::to_string(MaxFrames) +
                           " frames");
@@ -280,6 +287,34 @@ TFrameSource ReadInsertSource(const std::string& path, const TImageFormat* forma
     return source;
 }
 
+TFrameSource ReadInsertSources(const std::vector<std::string>& paths, const TImageFormat* format, const TSHP& target,
+                               TMatchStats& stats)
+{
+    stats = {};
+    if (paths.empty())
+        throw FormatError("No file to insert frames from");
+    std::vector<TFrameSource> parts;
+    for (const std::string& path : paths) {
+        TMatchStats one;
+        parts.push_back(ReadInsertSource(path, format, target, one));
+        stats.Add(one);
+        CheckSameSize(path, parts.back().Width, parts.back().Height, paths.front(), parts.front().Width,
+                      parts.front().Height);
+    }
+    const bool halves = std::all_of(parts.begin(), parts.end(), [](const TFrameSource& p) {
+        return p.ShadowHalf && p.Frames.size() % 2 == 0;
+    });
+    TFrameSource joined{parts.front().Width, parts.front().Height, {}, halves};
+    for (int half = 0; half < (halves ? 2 : 1); ++half)
+        for (TFrameSource& part : parts) {
+            const size_t n = halves ? part.Frames.size() / 2 : part.Frames.size();
+            auto from = part.Frames.begin() + std::ptrdiff_t(half * n);
+            joined.Frames.insert(joined.Frames.end(), std::make_move_iterator(from),
+                                 std::make_move_iterator(from + std::ptrdiff_t(n)));
+        }
+    return joined;
+}
+
 std::string FrameSequencePath(std::string_view chosenPath, int i, int count)
 {
     const int digits = std::max(4, int(std::to_string(std::max(count - 1, 0)).size()));
@@ -290,17 +325,38 @@ std::string FrameSequencePath(std::string_view chosenPath, int i, int count)
     return ChangeFileExt(chosenPath, suffix);
 }
 
-std::vector<std::string> FrameSequenceFiles(const std::string& path)
+namespace {
+
+// "NAME-" of a file name NAME-<digits>.EXT, else "".
+std::string SequencePrefix(const std::string& name)
 {
-    const std::string name = ExtractFileName(path);
-    const std::string ext = ExtractFileExt(name);
-    const std::string stem = name.substr(0, name.size() - ext.size());
+    const std::string stem = name.substr(0, name.size() - ExtractFileExt(name).size());
     size_t digits = stem.size();
     while (digits > 0 && stem[digits - 1] >= '0' && stem[digits - 1] <= '9')
         --digits;
     if (digits == stem.size() || digits == 0 || stem[digits - 1] != '-')
+        return {};
+    return stem.substr(0, digits);
+}
+
+} // namespace
+
+std::string FrameSequenceName(const std::string& path)
+{
+    const std::string name = ExtractFileName(path);
+    const std::string prefix = SequencePrefix(name);
+    if (prefix.size() < 2)
+        return path;
+    return path.substr(0, path.size() - name.size()) + prefix.substr(0, prefix.size() - 1) + ExtractFileExt(name);
+}
+
+std::vector<std::string> FrameSequenceFiles(const std::string& path)
+{
+    const std::string name = ExtractFileName(path);
+    const std::string ext = ExtractFileExt(name);
+    const std::string prefix = SequencePrefix(name);
+    if (prefix.empty())
         return {path};
-    const std::string prefix = stem.substr(0, digits);
     const std::string folder = path.substr(0, path.size() - name.size());
     std::vector<std::pair<std::string, std::string>> found; // number without leading zeros, name
     for (const TDirEntry& e : ListDirectory(folder.empty() ? "." : folder)) {

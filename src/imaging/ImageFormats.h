@@ -108,6 +108,11 @@ TFramesRead ReadFrameFiles(const std::vector<std::string>& paths, const TImageFo
 // receives how closely they matched.
 TFrameSource ReadInsertSource(const std::string& path, const TImageFormat* format, const TSHP& target,
                               TMatchStats& stats);
+// The frames of several such files, one after the other in the order given. Their frames must be
+// of one size; the result has a shadow half when every file has one (each file's first halves,
+// then its second halves), else every frame is a frame of its own.
+TFrameSource ReadInsertSources(const std::vector<std::string>& paths, const TImageFormat* format, const TSHP& target,
+                               TMatchStats& stats);
 
 // NAME-0000.png ... for frame i of count frames written for chosenPath: its extension replaced by
 // "-" and the number padded to 4 digits, or to as many as the last number has.
@@ -115,5 +120,7 @@ std::string FrameSequencePath(std::string_view chosenPath, int i, int count);
 // The files of the sequence a file belongs to: the files of its folder named like it, PREFIX-N.png
 // with any number N, in number order. A name of another shape gives that file alone.
 std::vector<std::string> FrameSequenceFiles(const std::string& path);
+// The name of the sequence a file belongs to, NAME.png for NAME-0007.png; other names as they are.
+std::string FrameSequenceName(const std::string& path);
 
 } // namespace vantrel

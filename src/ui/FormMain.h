@@ -209,6 +209,9 @@ public:
     // Operations keep frames paired with their shadow frames (on at start; enabled for sprites
     // that have them).
     QAction* KeepShadowsPaired1 = nullptr;
+    // Saving appends the palette in use, the game and the type to the file (checked for a file
+    // read with them, so that Save keeps them).
+    QAction* SavePaletteInFile1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* FramesPanel1 = nullptr;
     QFileDialog* InsertDialog = nullptr;
@@ -357,6 +360,7 @@ public:
     void InsertFrames1Click();
     void ResizeCanvas1Click();
     void CropCanvas1Click();
+    void SavePaletteInFile1Click(bool save);
     void FramesDropped(int before);
 
     // --- picture formats (FormMainPictures.cpp) -----------------------------------------------------

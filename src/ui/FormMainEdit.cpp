@@ -75,6 +75,11 @@ void TFrmMain::CreateEditCommands()
         FramesPanel->SetPairing(CurrentSHP && ShadowPairing() && CanPairShadows(*CurrentSHP));
     });
 
+    SavePaletteInFile1 = Edit1->addAction("Save Palette in File");
+    SavePaletteInFile1->setCheckable(true);
+    SavePaletteInFile1->setToolTip("Saving appends the palette shown, the game and the type to the file");
+    connect(SavePaletteInFile1, &QAction::triggered, this, &TFrmMain::SavePaletteInFile1Click);
+
     View1 = new QMenu("View", this);
     View1->setObjectName("View1");
     menuBar()->insertMenu(debug->menuAction(), View1);
@@ -90,6 +95,9 @@ void TFrmMain::CreateEditCommands()
 
 void TFrmMain::StartEditing()
 {
+    // A file that carries its palette keeps it when saved.
+    if (CurrentSHP && CurrentSHP->HasFile && CurrentSHP->CustomPalette)
+        CurrentSHP->SavePalette = true;
     History->Reset(CurrentSHP.get());
     FramesPanel->SpriteShown();
     UpdateEditCommands();
@@ -103,6 +111,8 @@ void TFrmMain::UpdateEditCommands()
         item->setEnabled(shown);
     DeleteFrames1->setEnabled(shown && CurrentSHP->FrameCount() > 1);
     KeepShadowsPaired1->setEnabled(shown && CanPairShadows(*CurrentSHP));
+    SavePaletteInFile1->setEnabled(shown);
+    SavePaletteInFile1->setChecked(shown && CurrentSHP->SavePalette);
     const QUndoStack& stack = *History->Stack;
     Undo1->setEnabled(stack.canUndo());
     Undo1->setText(stack.canUndo() ? "Undo " + stack.undoText() : "Undo");
@@ -238,6 +248,12 @@ void TFrmMain::ResizeCanvas1Click()
 void TFrmMain::CropCanvas1Click()
 {
     EditSprite([](TSHP& s) { return MakeCropCanvas(s); });
+}
+
+void TFrmMain::SavePaletteInFile1Click(bool save)
+{
+    if (!EditSprite([save](TSHP& s) { return MakePaletteTrailer(s, save); }))
+        UpdateEditCommands();
 }
 
 } // namespace vantrel

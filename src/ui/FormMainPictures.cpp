@@ -111,6 +111,32 @@ void StartNearSprite(QFileDialog& dialog, const TSHP* sprite)
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
+// The files chosen in a dialog that reads, in number order (frame 2 before frame 10), as native
+// paths; a file of a frame sequence stands for the whole sequence, so one is enough.
+std::vector<std::string> ChosenFiles(const QFileDialog& dialog, const TImageFormat* format)
+{
+    QStringList files = dialog.selectedFiles();
+    QCollator order;
+    order.setNumericMode(true);
+    order.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(files.begin(), files.end(), order);
+    if (format && format->Id() == "png-frames")
+        files = files.mid(0, 1);
+    std::vector<std::string> paths;
+    for (const QString& f : files)
+        paths.push_back(QDir::toNativeSeparators(f).toStdString());
+    return paths;
+}
+
+// "bang-0000.png" or "13 files, "bang-0000.png" to "bang-0012.png"".
+QString FilesText(const std::vector<std::string>& paths)
+{
+    const auto name = [](const std::string& p) { return QFileInfo(QString::fromStdString(p)).fileName(); };
+    if (paths.size() == 1)
+        return QString("\"%1\"").arg(name(paths.front()));
+    return QString("%1 files, \"%2\" to \"%3\"").arg(paths.size()).arg(name(paths.front()), name(paths.back()));
+}
+
 } // namespace
 
 void TFrmMain::CreatePictureCommands()
@@ -118,7 +144,6 @@ void TFrmMain::CreatePictureCommands()
     ExportPicturesDialog = MakeDialog(this, "ExportPicturesDialog", "Export Sprite", true);
     ImportPicturesDialog = MakeDialog(this, "ImportPicturesDialog", "Import Sprite", false);
     InsertDialog = MakeDialog(this, "InsertDialog", "Insert Frames from File", false);
-    InsertDialog->setFileMode(QFileDialog::ExistingFile);
     InsertDialog->setNameFilters(InsertFilters());
     FrmInsertFrames = new TFrmInsertFrames(this);
 
@@ -199,17 +224,7 @@ void TFrmMain::ImportPicturesClick(const TImageFormat& format)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const TImageFormat* chosen = ChosenFormat(dialog, false);
-    QStringList files = dialog.selectedFiles();
-    QCollator order;
-    order.setNumericMode(true);
-    order.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(files.begin(), files.end(), order);
-    // Any file of a frame sequence reads the whole sequence.
-    if (chosen && chosen->Id() == "png-frames")
-        files = files.mid(0, 1);
-    std::vector<std::string> paths;
-    for (const QString& f : files)
-        paths.push_back(QDir::toNativeSeparators(f).toStdString());
+    const std::vector<std::string> paths = ChosenFiles(dialog, chosen);
 
     TFrameReadOptions options;
     options.Game = CurrentSHP && IsValidGame(CurrentSHP->Game) ? CurrentSHP->Game : TSHPGame::TS;
@@ -242,17 +257,18 @@ void TFrmMain::InsertFrames1Click()
     StartNearSprite(*InsertDialog, CurrentSHP.get());
     if (InsertDialog->exec() != QDialog::Accepted || InsertDialog->selectedFiles().isEmpty())
         return;
-    const QString path = QDir::toNativeSeparators(InsertDialog->selectedFiles().first());
+    const TImageFormat* format = ChosenFormat(*InsertDialog, false, InsertExtraFilters);
+    const std::vector<std::string> paths = ChosenFiles(*InsertDialog, format);
     TSHP& sprite = *CurrentSHP;
     TMatchStats stats;
     TFrameSource source;
     try {
-        source = ReadInsertSource(path.toStdString(), ChosenFormat(*InsertDialog, false, InsertExtraFilters), sprite, stats);
+        source = ReadInsertSources(paths, format, sprite, stats);
     } catch (const std::bad_alloc&) {
-        ShowError(QString("There is not enough memory to read \"%1\".").arg(path));
+        ShowError(QString("There is not enough memory to read %1.").arg(FilesText(paths)));
         return;
     } catch (const std::exception& e) {
-        ShowError(QString("Unable to insert frames from \"%1\".\n%2").arg(path, QString::fromStdString(e.what())));
+        ShowError(QString("Unable to insert frames from %1.\n%2").arg(FilesText(paths), QString::fromStdString(e.what())));
         return;
     }
 
@@ -265,11 +281,11 @@ void TFrmMain::InsertFrames1Click()
         shadowNote = source.ShadowHalf && source.Frames.size() % 2 == 0
                          ? "The file's shadow frames go to the shadow half."
                          : "Each frame gets an empty shadow frame in the shadow half.";
-    const QString what = QString("%1 frame(s) of %2 x %3 from \"%4\"")
+    const QString what = QString("%1 frame(s) of %2 x %3 from %4")
                              .arg(source.Frames.size())
                              .arg(source.Width)
                              .arg(source.Height)
-                             .arg(QFileInfo(path).fileName());
+                             .arg(FilesText(paths));
     FrmInsertFrames->Setup(what, places, std::min(after, places), shadowNote,
                            source.Width != sprite.Width || source.Height != sprite.Height);
     if (FrmInsertFrames->exec() != QDialog::Accepted)

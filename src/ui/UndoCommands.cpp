@@ -139,6 +139,19 @@ private:
     std::pair<TColour24, uint8_t> Other;
 };
 
+class TPaletteTrailerStep : public TEditStep {
+public:
+    TPaletteTrailerStep(TSHP& sprite, bool save)
+    {
+        sprite.SavePalette = save;
+        sprite.IsSaved = false;
+        Text = save ? "Add Palette to File" : "Remove Palette from File";
+    }
+    void Undo(TSHP& sprite) override { sprite.SavePalette = !sprite.SavePalette; }
+    void Redo(TSHP& sprite) override { sprite.SavePalette = !sprite.SavePalette; }
+    uint64_t HeldBytes() const override { return 0; }
+};
+
 bool IsIdentity(const TFrameOrder& order)
 {
     for (size_t p = 0; p < order.size(); ++p)
@@ -239,6 +252,13 @@ std::unique_ptr<TEditStep> MakeRecolour(TSHP& sprite, const TCScheme& scheme)
 std::unique_ptr<TEditStep> MakeRadarColour(TSHP& sprite, int frame, uint32_t value)
 {
     return std::make_unique<TRadarColourStep>(sprite, frame, value);
+}
+
+std::unique_ptr<TEditStep> MakePaletteTrailer(TSHP& sprite, bool save)
+{
+    if (sprite.SavePalette == save)
+        return nullptr;
+    return std::make_unique<TPaletteTrailerStep>(sprite, save);
 }
 
 // --- the history ---------------------------------------------------------------------------------

@@ -62,6 +62,9 @@ std::unique_ptr<TEditStep> MakeCropCanvas(TSHP& sprite);
 std::unique_ptr<TEditStep> MakeRecolour(TSHP& sprite, const TCScheme& scheme);
 // Frame frame's radar colour set to value (0x00BBGGRR, as SetRadarColour takes it).
 std::unique_ptr<TEditStep> MakeRadarColour(TSHP& sprite, int frame, uint32_t value);
+// Whether saving appends the palette trailer (the palette in use, the game and the type); null
+// when it already does as asked.
+std::unique_ptr<TEditStep> MakePaletteTrailer(TSHP& sprite, bool save);
 
 // The steps made to one sprite, undone and redone through a QUndoStack. Its clean state is the
 // sprite's saved state: undoing or redoing back to it leaves the sprite without unsaved changes.

@@ -177,6 +177,10 @@ TEST(ImageFormats, SequencesAreReadInNumberOrder)
     EXPECT_EQ(CanvasOf(*back.Sprite, 0), CanvasOf(*sprite, 2)); // f-0001
     EXPECT_EQ(CanvasOf(*back.Sprite, 1), CanvasOf(*sprite, 0)); // f-2
     EXPECT_EQ(CanvasOf(*back.Sprite, 2), CanvasOf(*sprite, 1)); // f-10
+    EXPECT_EQ(back.Sprite->FileName, "f.shp");
+    EXPECT_EQ(FrameSequenceName(dir / "f-2.png"), dir / "f.png");
+    EXPECT_EQ(FrameSequenceName(dir / "f-x.png"), dir / "f-x.png");
+    EXPECT_EQ(FrameSequenceName("-7.png"), "-7.png");
 }
 
 TEST(ImageFormats, PngFilesOfOtherEncodersKeepTheirIndices)
@@ -292,6 +296,19 @@ TEST(ImageFormats, CutsFilesAndInsertSources)
     TFrameSource shp = ReadInsertSource(dir / "unit.shp", nullptr, target, stats);
     EXPECT_EQ(shp.Frames.size(), 6u);
     EXPECT_TRUE(shp.ShadowHalf);
+
+    // Several files: shadow halves stay halves when every file has one, frames in the order given.
+    const auto other = MakeSprite(2, 5, 4, 9);
+    other->SaveToFile(dir / "two.shp");
+    TFrameSource both = ReadInsertSources({dir / "unit.shp", dir / "two.shp"}, nullptr, target, stats);
+    ASSERT_EQ(both.Frames.size(), 8u);
+    EXPECT_TRUE(both.ShadowHalf);
+    const std::vector<uint8_t> second(both.Frames[3].Data.get(), both.Frames[3].Data.get() + 20);
+    EXPECT_EQ(second, CanvasOf(*other, 0)); // after unit.shp's first half
+    TFrameSource mixed = ReadInsertSources({dir / "two.shp", sheet}, nullptr, target, stats);
+    EXPECT_EQ(mixed.Frames.size(), 8u);
+    EXPECT_FALSE(mixed.ShadowHalf);
+    EXPECT_THROW(ReadInsertSources({sheet, dir / "plain.png"}, nullptr, target, stats), FormatError);
 }
 
 TEST(ImageFormats, ABmpCutShortIsRefusedAsAPictureToo)

@@ -417,4 +417,49 @@ TEST_F(MainWindowTest, FramesPanelStartsHiddenLeavesTheLayoutAndHighlightsPartne
     EXPECT_EQ(model.data(model.index(5), Qt::DisplayRole).toString(), "5");
 }
 
+TEST_F(MainWindowTest, PaletteCarriedByTheFileIsKeptRemovedAndBroughtBack)
+{
+    TTrailer trailer;
+    for (int i = 0; i < 256; ++i)
+        trailer.Palette[size_t(i)] = MakeColour(uint8_t(i), 9, uint8_t(255 - i));
+    trailer.Game = uint8_t(TSHPGame::TS);
+    trailer.Type = uint8_t(TSHPType::Unit);
+    const QString path = DataPath("carried.shp");
+    const std::vector<uint8_t> original = TSFileBytes(2, 2, {std::vector<uint8_t>(4, 50)}, &trailer);
+    WriteBytes(path, original);
+    const std::vector<uint8_t> tail(original.end() - 778, original.end());
+    TFrmMain& main = Window();
+    auto saved = [&] {
+        TDialogScript script;
+        script.SaveWith(0);
+        script.Run([&] { main.SaveButtonClick(); });
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    };
+    ASSERT_TRUE(main.OpenSHPFile(path, std::nullopt));
+    EXPECT_TRUE(main.SavePaletteInFile1->isChecked());
+
+    main.SavePaletteInFile1->trigger();
+    EXPECT_FALSE(main.SavePaletteInFile1->isChecked());
+    EXPECT_EQ(main.Undo1->text(), "Undo Remove Palette from File");
+    EXPECT_TRUE(main.windowTitle().contains("[carried.shp*]"));
+    const std::vector<uint8_t> without = saved();
+    EXPECT_FALSE(main.windowTitle().contains('*'));
+    EXPECT_NE(std::vector<uint8_t>(without.end() - 5, without.end()), std::vector<uint8_t>({'E', 'X', 'T', 'R', 'A'}));
+
+    main.Undo1->trigger();
+    EXPECT_TRUE(main.SavePaletteInFile1->isChecked());
+    EXPECT_TRUE(main.windowTitle().contains("[carried.shp*]"));
+    const std::vector<uint8_t> with = saved();
+    EXPECT_EQ(with.size(), without.size() + 778);
+    EXPECT_EQ(std::vector<uint8_t>(with.end() - 778, with.end()), tail);
+    main.Redo1->trigger();
+    EXPECT_EQ(main.Redo1->text(), "Redo");
+    EXPECT_TRUE(main.windowTitle().contains('*'));
+    main.Undo1->trigger();
+    EXPECT_FALSE(main.windowTitle().contains('*'));
+}
+
 } // namespace vantrel::test

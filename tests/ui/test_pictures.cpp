@@ -8,6 +8,7 @@
 #include "ui/UndoCommands.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStatusBar>
@@ -87,9 +88,53 @@ TEST_F(MainWindowTest, PngSequenceImportedThroughTheWindow)
     ASSERT_EQ(main.CurrentSHP->FrameCount(), 8);
     EXPECT_EQ(FramePixels(*main.CurrentSHP), FramePixels(*original));
     EXPECT_EQ(main.CurrentSHP->Palette, original->Palette);
-    EXPECT_TRUE(main.windowTitle().contains(".shp*] 4x3")) << main.windowTitle().toStdString();
+    EXPECT_TRUE(main.windowTitle().contains("[walk.shp*] 4x3")) << main.windowTitle().toStdString();
     EXPECT_FALSE(main.Undo1->isEnabled());
     EXPECT_EQ(main.FrameLabel->text(), "0/7");
+}
+
+TEST_F(MainWindowTest, FramesOfSeveralFilesAreInsertedInNumberOrder)
+{
+    const auto original = PaintedSprite();
+    QDir().mkpath(DataPath("many"));
+    FindImageFormat("png-frames")->Write(*original, DataPath("many/walk.png").toStdString());
+    TFrmMain& main = Window();
+    Show(PaintedSprite());
+    main.KeepShadowsPaired1->setChecked(false);
+    TDialogScript script;
+    QString told;
+    script.Dialog<QFileDialog>([&](QFileDialog& d) {
+        d.setDirectory(DataPath("many"));
+        AcceptFile(d, "\"walk-0005.png\" \"walk-0001.png\"");
+    });
+    script.Dialog<TFrmInsertFrames>([&](TFrmInsertFrames& d) {
+        told = d.SourceLabel->text();
+        d.OkButton->click();
+    });
+    script.Run([&] { main.InsertFrames1->trigger(); });
+    EXPECT_EQ(told, "2 frame(s) of 4 x 3 from 2 files, \"walk-0001.png\" to \"walk-0005.png\"");
+    const auto frames = FramePixels(*original);
+    auto expected = frames;
+    expected.insert(expected.begin() + 1, {frames[1], frames[5]});
+    EXPECT_EQ(FramePixels(*main.CurrentSHP), expected);
+    EXPECT_EQ(main.Undo1->text(), "Undo Insert Frames");
+    main.Undo1->trigger();
+    EXPECT_EQ(FramePixels(*main.CurrentSHP), frames);
+
+    // Files whose frames differ in size are refused together, naming both.
+    WriteTrueColour(DataPath("many/other.png"), QColor(0, 0, 0));
+    QImage wide(5, 3, QImage::Format_ARGB32);
+    wide.fill(Qt::black);
+    ASSERT_TRUE(wide.save(DataPath("many/wide.png"), "PNG"));
+    TDialogScript mixed;
+    mixed.Dialog<QFileDialog>([&](QFileDialog& d) {
+        d.setDirectory(DataPath("many"));
+        AcceptFile(d, "\"other.png\" \"wide.png\"");
+    });
+    mixed.Message();
+    mixed.Run([&] { main.InsertFrames1->trigger(); });
+    EXPECT_TRUE(mixed.Messages.value(0).contains("wide.png\" are 5 x 3 pixels")) << mixed.Messages.value(0).toStdString();
+    EXPECT_EQ(main.CurrentSHP->FrameCount(), 8);
 }
 
 TEST_F(MainWindowTest, ExportAsksBeforeReplacingAndTellsWhatItWrote)
