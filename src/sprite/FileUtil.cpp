@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <random>
 #include <system_error>
@@ -149,6 +150,8 @@ uint64_t SizeOfOpenFile(std::FILE* f, const std::string& path)
 #endif
     return size < 0 ? 0 : uint64_t(size);
 }
+
+constexpr size_t WriteBufferSize = 256 << 10;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -544,6 +547,7 @@ struct TAtomicFile::TState {
     std::string Path; // as given, for messages
     fs::path Target;  // with its links followed
     fs::path Temp;
+    std::unique_ptr<char[]> Buffer; // the buffer of File, which is closed before it goes
     FilePtr File;
     TPendingSlot* Slot = nullptr;
 
@@ -599,6 +603,10 @@ TAtomicFile::TAtomicFile(const std::string& path) : State(std::make_unique<TStat
     }
     if (!s.File)
         ThrowFileError("Cannot create file", path, errno);
+    // Large writes: the default buffer of a few KiB makes one system call every few KiB.
+    s.Buffer.reset(new (std::nothrow) char[WriteBufferSize]);
+    if (s.Buffer)
+        std::setvbuf(s.File.get(), s.Buffer.get(), _IOFBF, WriteBufferSize);
     s.Slot = RegisterPendingFile(s.Temp);
 }
 
