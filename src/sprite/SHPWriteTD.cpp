@@ -43,7 +43,7 @@ constexpr uint8_t ReferenceTagXORKey = 0x80;
 constexpr uint8_t ReferenceTagXORPrevious = 0x48;
 // Delta frames are tried against this many of the latest key frames, fewer when the canvases
 // are so large that their copies would take more than KeyMemory bytes.
-constexpr size_t KeyCandidates = 64;
+constexpr size_t KeyCandidates = 48;
 constexpr size_t KeyMemory = size_t(64) << 20;
 
 constexpr uint32_t Unreached = std::numeric_limits<uint32_t>::max();
@@ -56,31 +56,32 @@ public:
     void Reset() { Front = Back = 0; }
     void Push(size_t pos, uint32_t cost)
     {
-        const int64_t value = int64_t(cost) - int64_t(pos);
-        while (Back > Front && Items[Back - 1].Value >= value)
+        const int32_t value = int32_t(cost) - int32_t(pos);
+        while (Back > Front && Items[(Back - 1) & Mask].Value >= value)
             --Back;
-        if (Back == Items.size())
-            Items.resize(2 * Back + 64);
-        Items[Back++] = {pos, value};
+        Items[Back++ & Mask] = {uint32_t(pos), value};
     }
-    // The best start for a literal run ending at j, or false when there is none in reach.
+    // The best start for a literal run ending at j, or false when there is none in reach. Asked
+    // before each Push, so that the queue never holds more than Window + 1 positions.
     bool Best(size_t j, size_t& start, uint32_t& cost)
     {
-        while (Front < Back && Items[Front].Pos + Window < j)
+        while (Front < Back && Items[Front & Mask].Pos + Window < j)
             ++Front;
         if (Front == Back)
             return false;
-        start = Items[Front].Pos;
-        cost = uint32_t(Items[Front].Value + int64_t(j));
+        start = Items[Front & Mask].Pos;
+        cost = uint32_t(Items[Front & Mask].Value + int32_t(j));
         return true;
     }
 
 private:
     struct TItem {
-        size_t Pos;
-        int64_t Value;
+        uint32_t Pos;
+        int32_t Value;
     };
-    std::vector<TItem> Items; // a monotonic queue from Front to Back
+    static constexpr size_t Capacity = std::bit_ceil(Window + 2);
+    static constexpr size_t Mask = Capacity - 1;
+    std::vector<TItem> Items = std::vector<TItem>(Capacity); // a monotonic queue from Front to Back
     size_t Front = 0, Back = 0;
 };
 
@@ -212,8 +213,8 @@ private:
     static constexpr size_t RunOnly = 80;
     // A match of at least TakeWhole bytes is taken without weighing the positions it covers but
     // its last TakeWholeTail.
-    static constexpr size_t TakeWhole = 48;
-    static constexpr size_t TakeWholeTail = 8;
+    static constexpr size_t TakeWhole = 44;
+    static constexpr size_t TakeWholeTail = 2;
     static constexpr int MinHashBits = 10;
     static constexpr int MaxHashBits = 16;
     // The parse works on segments of this many positions, so that its memory does not grow
@@ -1072,7 +1073,7 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
             best = xorEncoder.Encode(PairOf(picture, *reference, width));
             // A delta well below the reference's own key frame is not beaten by a key frame.
             std::vector<uint8_t> key;
-            if (10 * best.size() >= 7 * keyEncoded)
+            if (5 * best.size() >= 4 * keyEncoded)
                 key = lcw.Encode(pixels, best.size());
             if (!key.empty()) {
                 best = std::move(key);
