@@ -288,3 +288,41 @@ TEST(WriteTD, DeltasReachKeyFramesFarBack)
     EXPECT_LT(table[41].Offset - table[40].Offset, 14u);
     ExpectLoadsBack(s, file);
 }
+
+// A small figure that moves over a wide canvas: the writer compares frames only where either
+// has pixels, row by row; rows of lone 0s, runs of 2 to 5 and stray pixels outside a frame's
+// rectangle must all come back.
+TEST(WriteTD, MovingFiguresOnWideCanvases)
+{
+    TSHP s;
+    std::mt19937 rng(5);
+    const int width = 150, height = 24, frames = 40;
+    s.AddFrames(frames, width, height);
+    Bytes figure(20 * 12);
+    for (size_t k = 0; k < figure.size();) {
+        const size_t run = k % 7 == 3 ? 2 + rng() % 4 : 1;
+        const uint8_t v = rng() % 5 == 0 ? 0 : uint8_t(1 + rng() % 200);
+        for (size_t r = 0; r < run && k < figure.size(); ++r)
+            figure[k++] = v;
+    }
+    for (int i = 0; i < frames; ++i) {
+        TSHPFrame& f = s.Frames[size_t(i)];
+        std::memset(f.Data.get(), 0, size_t(width) * height);
+        f.X = uint16_t(7 * (i / 4 % 5) + (i >= 20 ? 90 : 0)); // moves every fourth frame
+        f.Y = uint16_t(i / 8 % 3);
+        f.CX = 20;
+        f.CY = 12;
+        for (int y = 0; y < 12; ++y)
+            std::memcpy(f.Data.get() + (f.Y + y) * width + f.X, figure.data() + y * 20, 20);
+        f.Data[size_t(f.Y) * width + f.X + size_t(i % 20)] ^= uint8_t(i); // frames differ a little
+    }
+    s.Frames[7].Data[size_t(width) * height - 1] = 5; // outside its rectangle: not part of it
+    s.Frames[30].Data.reset();
+    const Bytes file = s.SaveToMemory(TSHPFormat::TD);
+    s.Frames[7].Data[size_t(width) * height - 1] = 0;
+    int deltas = 0;
+    for (const TDEntry& e : TDTable(file))
+        deltas += e.Format == 0x20 || e.Format == 0x40;
+    EXPECT_GT(deltas, frames / 2);
+    ExpectLoadsBack(s, file);
+}
