@@ -9,6 +9,7 @@
 #include "WidenCombos.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
@@ -40,7 +41,10 @@ void TFrmMain::CreateEditCommands()
     connect(FramesPanel, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible && CurrentSHP)
             FramesPanel->ShowCurrent(CurrentFrame);
+        UpdateEditCommands();
     });
+    connect(FramesPanel->List->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFrmMain::UpdateEditCommands);
 
     QMenu* debug = menuBar()->findChild<QMenu*>("Debug1");
     Edit1 = new QMenu("Edit", this);
@@ -73,6 +77,7 @@ void TFrmMain::CreateEditCommands()
     KeepShadowsPaired1->setChecked(true);
     connect(KeepShadowsPaired1, &QAction::toggled, this, [this] {
         FramesPanel->SetPairing(CurrentSHP && ShadowPairing() && CanPairShadows(*CurrentSHP));
+        UpdateEditCommands();
     });
 
     SavePaletteInFile1 = Edit1->addAction("Save Palette in File");
@@ -110,6 +115,9 @@ void TFrmMain::UpdateEditCommands()
                           InsertFrames1, ResizeCanvas1, CropCanvas1})
         item->setEnabled(shown);
     DeleteFrames1->setEnabled(shown && CurrentSHP->FrameCount() > 1);
+    const std::vector<int> chosen = ChosenFrames();
+    MoveFramesEarlier1->setEnabled(shown && CanShiftFrames(*CurrentSHP, chosen, -1, ShadowPairing()));
+    MoveFramesLater1->setEnabled(shown && CanShiftFrames(*CurrentSHP, chosen, 1, ShadowPairing()));
     KeepShadowsPaired1->setEnabled(shown && CanPairShadows(*CurrentSHP));
     SavePaletteInFile1->setEnabled(shown);
     SavePaletteInFile1->setChecked(shown && CurrentSHP->SavePalette);
@@ -135,7 +143,7 @@ void TFrmMain::FrameDrawn()
     FramesPanel->SetPairing(ShadowPairing() && CanPairShadows(*CurrentSHP));
     FramesPanel->ShowCurrent(CurrentFrame);
     FramesPanel->Model->CheckLook();
-    KeepShadowsPaired1->setEnabled(CanPairShadows(*CurrentSHP));
+    UpdateEditCommands();
 }
 
 std::vector<int> TFrmMain::ChosenFrames() const

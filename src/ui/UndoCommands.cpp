@@ -202,6 +202,26 @@ std::unique_ptr<TEditStep> MakeShiftFrames(TSHP& sprite, std::span<const int> ch
     return Reordered(sprite, wasSaved, "Move Frames", MoveFrames(sprite, chosen, to, pairing), chosen);
 }
 
+bool CanShiftFrames(const TSHP& sprite, std::span<const int> chosen, int by, bool pairing)
+{
+    std::vector<int> selected;
+    try {
+        selected = SelectFrames(sprite, chosen, pairing);
+    } catch (const EditError&) {
+        return false;
+    }
+    if (selected.empty() || by == 0)
+        return false;
+    const int pairs = Pairs(sprite, pairing);
+    const int items = pairs ? pairs : sprite.FrameCount();
+    const int moving = pairs ? int(selected.size() / 2) : int(selected.size());
+    const int first = selected.front();
+    // Frames apart are gathered wherever they go.
+    if (selected[size_t(moving - 1)] - first != moving - 1)
+        return true;
+    return by < 0 ? first > 0 : first + moving < items;
+}
+
 std::unique_ptr<TEditStep> MakeDropFrames(TSHP& sprite, std::span<const int> chosen, int before, bool pairing)
 {
     if (chosen.empty())

@@ -49,6 +49,9 @@ std::unique_ptr<TEditStep> MakeDuplicateFrames(TSHP& sprite, std::span<const int
 // Moves the chosen frames, gathered, so that the first of them goes `by` places earlier
 // (negative) or later, as far as they can go.
 std::unique_ptr<TEditStep> MakeShiftFrames(TSHP& sprite, std::span<const int> chosen, int by, bool pairing);
+// Whether MakeShiftFrames would change the order: the chosen frames are not together at the end
+// they would move to.
+bool CanShiftFrames(const TSHP& sprite, std::span<const int> chosen, int by, bool pairing);
 // Moves the chosen frames before frame `before` as it is now (FrameCount: to the end), as a drag
 // and drop does.
 std::unique_ptr<TEditStep> MakeDropFrames(TSHP& sprite, std::span<const int> chosen, int before, bool pairing);

@@ -148,6 +148,16 @@ TEST_P(EditTest, FrameOperationsThroughTheMenu)
                    expect({2, 1, 0, 3, 6, 5, 4, 7}, {2, 1, 0, 3, 4, 5, 6, 7}), "Undo Reverse Frame Order");
     main.Undo1->trigger();
     EXPECT_EQ(Snap(*main.CurrentSHP), start);
+
+    // Frames that cannot go further do not offer to.
+    Choose(main, {0});
+    EXPECT_FALSE(main.MoveFramesEarlier1->isEnabled());
+    EXPECT_TRUE(main.MoveFramesLater1->isEnabled());
+    Choose(main, {7});
+    EXPECT_TRUE(main.MoveFramesEarlier1->isEnabled());
+    EXPECT_FALSE(main.MoveFramesLater1->isEnabled());
+    Choose(main, {0, 2});
+    EXPECT_TRUE(main.MoveFramesEarlier1->isEnabled());
 }
 
 TEST_P(EditTest, DragAndDropInThePanelMovesTheChosenFrames)
