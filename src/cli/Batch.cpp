@@ -52,6 +52,16 @@ void CollectFolder(const std::string& folder, const std::string& relative, std::
     walking.erase(canonical);
 }
 
+// The folder's own name, which its outputs are put under: "units" for "mod/units/"; none for
+// ".", ".." and a root.
+std::string OutputFolderName(const std::string& folder)
+{
+    const fs::path normal = NativePath(folder).lexically_normal();
+    // "mod/units/" ends in an empty name, its folder's
+    const fs::path name = normal.has_filename() ? normal.filename() : normal.parent_path().filename();
+    return name == "." || name == ".." ? std::string() : Utf8(name);
+}
+
 // A file's identity for comparing outputs and inputs: absolute, "." and ".." resolved, lower case.
 std::string PathKey(const std::string& path)
 {
@@ -122,7 +132,7 @@ std::vector<TBatchInput> CollectInputs(const TArgs& args)
     for (const std::string& path : args.Positionals()) {
         if (recursive && DirectoryExists(path)) {
             std::set<fs::path> walking;
-            CollectFolder(path, "", walking, inputs);
+            CollectFolder(path, OutputFolderName(path), walking, inputs);
             folders += (folders.empty() ? "" : ", ") + Quoted(path);
         } else
             inputs.push_back({path, ExtractFileName(path)});
@@ -158,7 +168,7 @@ void PrepareOutputs(const TArgs& args, const std::vector<TBatchInput>& inputs, c
         if (!added)
             args.Fail("inputs " + Quoted(inputs[clash->second].Path) + " and " + Quoted(inputs[i].Path) +
                       " would both be written to " + Quoted(outputs[i]) +
-                      " (give --recursive with their folders to keep them apart)");
+                      (args.Has("--recursive") ? "" : " (--recursive with their folders keeps folders apart)"));
         const auto input = inputIndex.find(key);
         if (input != inputIndex.end() && input->second != i)
             args.Fail("the output of " + Quoted(inputs[i].Path) + " would replace the input " +

@@ -15,8 +15,8 @@ namespace vantrel::cli {
 // -j/--jobs and --recursive; --output-dir as well for commands that write files.
 std::vector<TOptionSpec> BatchOptions(bool writesFiles);
 
-// One input of a batch and the name of its output relative to the output folder (its own name,
-// or its path below the folder given with --recursive).
+// One input of a batch and the name of its output relative to the output folder: its own name,
+// or with --recursive the name of the folder given and its path below it.
 struct TBatchInput {
     std::string Path;
     std::string Relative;

@@ -94,18 +94,26 @@ TArgs::TArgs(std::string command, const std::vector<std::string>& args, const st
             continue;
         }
         const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
-        const std::string name = a.substr(0, eq);
+        std::string name = a.substr(0, eq);
         const TOptionSpec* option = find(name);
+        std::optional<std::string> value;
+        if (!option && a[1] != '-') { // "-j2": a one-letter option and its value in one
+            const TOptionSpec* letter = find(a.substr(0, 2));
+            if (letter && letter->TakesValue) {
+                option = letter;
+                name = a.substr(0, 2);
+                value = a.substr(2);
+            }
+        }
         if (!option)
             Fail("unknown option '" + name + "'");
         if (Has(option->Name))
             Fail("option '" + option->Name + "' given more than once");
-        std::optional<std::string> value;
-        if (eq != std::string::npos) {
+        if (!value && eq != std::string::npos) {
             if (!option->TakesValue)
                 Fail("option '" + option->Name + "' takes no value");
             value = a.substr(eq + 1);
-        } else if (option->TakesValue) {
+        } else if (!value && option->TakesValue) {
             if (i + 1 >= args.size())
                 Fail("option '" + option->Name + "' needs a value");
             value = args[++i];

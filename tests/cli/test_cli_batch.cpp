@@ -76,7 +76,7 @@ TEST(CliBatch, OutputFollowsTheInputsWhateverTheJobs)
     for (int i = 0; i < 12; ++i) // large and small files mixed, so that they finish out of order
         files.push_back(dir.Write("f" + std::to_string(i) + ".shp", Sprite(i % 3 == 0 ? 400 : 1 + i)));
     files.insert(files.begin() + 5, dir.WriteText("bad.shp", "not a sprite"));
-    const RunResult one = RunCli(Args({"info", "-j", "1"}, files));
+    const RunResult one = RunCli(Args({"info", "-j1"}, files));
     const RunResult four = RunCli(Args({"info", "--jobs=4"}, files));
     EXPECT_EQ(one.Status, 2);
     EXPECT_EQ(four.Status, 2);
@@ -130,10 +130,16 @@ TEST(CliBatch, RecursiveRunsKeepTheFoldersAndCreateTheOutputFolder)
     const std::string out = dir / "new/out";
     const RunResult r = RunCli({"convert", "-r", "--layout", "td", "--output-dir", out, dir / "mod"});
     ASSERT_EQ(r.Status, 0) << r.Err;
-    ExpectSameFrames(x, out + "/x.shp");
-    ExpectSameFrames(y, out + "/units/y.SHP");
-    ExpectSameFrames(z, out + "/units/deep/z.shp");
-    EXPECT_FALSE(Exists(out + "/readme.txt"));
+    ExpectSameFrames(x, out + "/mod/x.shp");
+    ExpectSameFrames(y, out + "/mod/units/y.SHP");
+    ExpectSameFrames(z, out + "/mod/units/deep/z.shp");
+    EXPECT_FALSE(Exists(out + "/mod/readme.txt"));
+    // Two folders of one name from different places meet; a trailing separator changes nothing.
+    dir.Write("other/mod/x.shp", Sprite(1));
+    EXPECT_EQ(RunCli({"convert", "-r", "--output-dir", out, dir / "mod", dir / "other/mod"}).Status, 1);
+    const RunResult units = RunCli({"convert", "-r", "--output-dir", dir / "flat", dir / "mod/units/"});
+    ASSERT_EQ(units.Status, 0) << units.Err;
+    ExpectSameFrames(z, dir / "flat/units/deep/z.shp");
 
     const RunResult info = RunCli({"info", "--recursive", dir / "mod"});
     EXPECT_EQ(Lines(info.Out).size(), 4u);
@@ -184,11 +190,11 @@ TEST(CliBatch, OutputsThatWouldMeetAreRefusedBeforeAnythingIsWritten)
     EXPECT_NE(clash.Err.find("would both be written to"), std::string::npos) << clash.Err;
     EXPECT_FALSE(Exists(out));
     EXPECT_EQ(RunCli({"convert", "--output-dir", out, first, first}).Status, 1);
-    EXPECT_EQ(RunCli({"convert", "-r", "--output-dir", out, dir / "one", dir / "two"}).Status, 1);
+    EXPECT_EQ(RunCli({"convert", "-r", "--output-dir", out, dir / "one", dir / "one"}).Status, 1);
 
     // The output of one/tank.shp would be the input one/sub/tank.shp.
-    dir.Write("one/sub/tank.shp", Sprite(1));
-    const RunResult replace = RunCli({"convert", "-r", "--output-dir", dir / "one/sub", dir / "one"});
+    const std::string inner = dir.Write("one/sub/tank.shp", Sprite(1));
+    const RunResult replace = RunCli({"convert", "--output-dir", dir / "one/sub", first, inner});
     EXPECT_EQ(replace.Status, 1);
     EXPECT_NE(replace.Err.find("would replace the input"), std::string::npos) << replace.Err;
     ExpectSameFrames(second, second); // untouched inputs still read

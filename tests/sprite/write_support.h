@@ -16,12 +16,12 @@ namespace writetest {
 
 using Bytes = std::vector<uint8_t>;
 
-// The sanitizer build runs the heaviest encodings (many megabytes through the TD/RA1 encoders)
+// The sanitizer builds run the heaviest encodings (many megabytes through the TD/RA1 encoders)
 // on less input; the normal build runs them in full.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 inline constexpr bool Sanitized = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 inline constexpr bool Sanitized = true;
 #else
 inline constexpr bool Sanitized = false;
