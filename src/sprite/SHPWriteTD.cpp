@@ -306,10 +306,9 @@ void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute)
     const uint8_t* cur = In.data() + i;
     const size_t maxAbsolute = std::min(MaxLong, In.size() - i);
     const size_t maxRelative = std::min(MaxRelativeCopy, maxAbsolute);
-    auto consider = [&](size_t p) {
+    auto consider = [&](size_t p, bool isAbsolute) {
         const uint8_t* src = In.data() + p;
         const bool isRelative = i - p <= MaxRelativeDistance;
-        const bool isAbsolute = p < AbsoluteReach;
         const size_t want = isAbsolute ? maxAbsolute : maxRelative;
         const size_t best = isAbsolute ? std::max(absolute.Length, relative.Length) : relative.Length;
         if (best >= want || src[best] != cur[best])
@@ -337,22 +336,31 @@ void TLCWEncoder::FindMatches(size_t i, TMatch& relative, TMatch& absolute)
 
     const size_t run = RunAt(i);
     if (run >= MinCopy && i > 0 && In[i - 1] == In[i])
-        consider(i - 1); // the run repeats its own byte
+        consider(i - 1, i - 1 < AbsoluteReach); // the run repeats its own byte
     const TChains& chains = run >= MinCopy ? Runs : Plain;
     const uint32_t key = Key(i, run);
     int depth = MaxChain;
+    if (i < AbsoluteReach) {
+        // Every position of the chain is in reach of absolute copies.
+        for (int64_t p = PositionOf(chains.Head[key]); p >= 0 && depth-- > 0; p = PositionOf(Previous[size_t(p)])) {
+            consider(size_t(p), true);
+            if (enough() && relative.Length >= maxRelative)
+                return;
+        }
+        return;
+    }
     for (int64_t p = PositionOf(chains.Head[key]); p >= 0 && depth-- > 0; p = PositionOf(PreviousOf(size_t(p)))) {
         if (i - size_t(p) > MaxRelativeDistance && size_t(p) >= AbsoluteReach)
             break;
-        consider(size_t(p));
+        consider(size_t(p), size_t(p) < AbsoluteReach);
         if (enough() && relative.Length >= maxRelative)
             return;
     }
-    if (i <= AbsoluteReach)
+    if (i == AbsoluteReach)
         return;
     depth = MaxChain;
     for (int64_t p = PositionOf(chains.AbsoluteHead[key]); p >= 0 && depth-- > 0 && !enough(); p = PositionOf(Previous[size_t(p)]))
-        consider(size_t(p));
+        consider(size_t(p), true);
 }
 
 void TLCWEncoder::Insert(size_t i)
@@ -829,18 +837,20 @@ size_t EstimateXORSize(const TCanvasPair& pair, size_t bound)
     };
     size_t k = 0;
     while (k < end && size + literals < bound) {
-        const uint8_t d = pair.Delta(k);
-        size_t run = 0; // of bytes equal to d from k on, 0 while unknown
+        size_t run = 0; // of equal delta bytes from k on, 0 while unknown
         if (k + MaskBytes + 1 <= end) {
             const TDeltaMasks m = DeltaMasks(pair, k);
-            if (const size_t n = LiteralStretch(m, literals > 0)) {
-                literals += n;
-                k += n;
+            const size_t n = LiteralStretch(m, literals > 0);
+            literals += n;
+            k += n;
+            // The run that stopped the literals, when it ends inside the masks.
+            const size_t alike = n < MaskBytes ? size_t(std::countr_one(m.Alike >> n)) : MaskBytes;
+            if (n + alike < MaskBytes)
+                run = alike + 1;
+            else if (n > 0)
                 continue;
-            }
-            if (m.Alike != ~uint32_t(0))
-                run = size_t(std::countr_one(m.Alike)) + 1;
         }
+        const uint8_t d = pair.Delta(k);
         if (run == 0) {
             run = 1;
             if (d == 0)
