@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <span>
 #include <thread>
 
 namespace vantrel::cli {
@@ -78,10 +80,13 @@ public:
     TBatchProgress(const TBatchProgress&) = delete;
     TBatchProgress& operator=(const TBatchProgress&) = delete;
 
+    // Redrawn at most ten times a second unless it was cleared.
     void Show(size_t done, const std::string& name)
     {
-        if (!Enabled)
+        const auto now = std::chrono::steady_clock::now();
+        if (!Enabled || (Shown && done < Count && now - LastShown < std::chrono::milliseconds(100)))
             return;
+        LastShown = now;
         constexpr size_t Width = 24;
         const size_t filled = Count ? done * Width / Count : Width;
         const std::string bar = std::string(filled, '#') + std::string(Width - filled, '.');
@@ -102,6 +107,7 @@ private:
     bool Enabled;
     bool Shown = false;
     size_t Count;
+    std::chrono::steady_clock::time_point LastShown;
 };
 
 void WriteResult(const TFileResult& result)
@@ -112,6 +118,26 @@ void WriteResult(const TFileResult& result)
         std::fflush(stderr);
     }
     WriteStdout(result.Out);
+}
+
+// Flushes the files the results wrote to disk at once, then renames each over its target; a file
+// that cannot be renamed turns its result into an output error.
+void CommitFiles(std::vector<TFileResult>& results, std::span<const std::string> names)
+{
+    std::vector<TFileBatch*> batches;
+    for (TFileResult& result : results)
+        if (!result.Commits.Empty())
+            batches.push_back(&result.Commits);
+    if (batches.empty())
+        return;
+    TFileBatch::FlushToDisk(batches);
+    for (size_t i = 0; i < results.size(); ++i) {
+        try {
+            results[i].Commits.Replace();
+        } catch (const FileError& e) {
+            results[i] = {ExitOutput, {}, ErrorLine(names[i] + ": " + e.what()), {}};
+        }
+    }
 }
 
 } // namespace
@@ -222,7 +248,15 @@ int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatch
     }
     PrepareOutputs(args, inputs, outputs);
     return RunBatch(names, JobCount(args, inputs.size()), [&](size_t i) {
-        return RunCaught(names[i] + ": ", [&] { return work(names[i], outputs[i]); });
+        TFileBatch commits;
+        TFileResult result;
+        {
+            const TDeferCommits deferred(commits);
+            result = RunCaught(names[i] + ": ", [&] { return work(names[i], outputs[i]); });
+        }
+        if (result.Status == ExitOK)
+            result.Commits = std::move(commits);
+        return result;
     });
 }
 
@@ -242,7 +276,7 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
             try {
                 result = work(i);
             } catch (...) {
-                result = {ExitInput, {}, ErrorLine(names[i] + ": not enough memory")};
+                result = {ExitInput, {}, ErrorLine(names[i] + ": not enough memory"), {}};
             }
             {
                 const std::lock_guard guard(lock);
@@ -270,6 +304,7 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     while (written < count) {
         changed.wait(guard, [&] { return finished != shown || results[written].has_value(); });
         std::vector<TFileResult> ready;
+        const size_t first = written;
         for (; written < count && results[written]; ++written) {
             ready.push_back(std::move(*results[written]));
             results[written].reset();
@@ -277,8 +312,10 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
         shown = finished;
         const size_t last = lastFinished;
         guard.unlock();
+        CommitFiles(ready, std::span(names).subspan(first, ready.size()));
         for (const TFileResult& result : ready) {
-            progress.Clear();
+            if (!result.Out.empty() || !result.Err.empty())
+                progress.Clear();
             WriteResult(result);
             worst = std::max(worst, result.Status);
         }

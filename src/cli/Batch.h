@@ -5,6 +5,8 @@
 
 #include "CliCore.h"
 
+#include "sprite/FileUtil.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -43,11 +45,13 @@ void PrepareOutputs(const TArgs& args, const std::vector<TBatchInput>& inputs, c
 // -j N, else the number of processor cores; never more than there are files.
 unsigned JobCount(const TArgs& args, size_t files);
 
-// What the work on one file leaves: its lines for stdout and for stderr, and its exit status.
+// What the work on one file leaves: its lines for stdout and for stderr, its exit status, and
+// the files it wrote that are still to be flushed to disk and renamed over their targets.
 struct TFileResult {
     int Status = ExitOK;
     std::string Out;
     std::string Err;
+    TFileBatch Commits;
 };
 
 // Runs work on the file, catching its error: the error's line goes to Err ("vantrel-cli: " +
@@ -55,14 +59,17 @@ struct TFileResult {
 TFileResult RunCaught(const std::string& prefix, const std::function<std::string()>& work);
 
 // Runs work(i) for every file on up to jobs threads. Each file's stderr and stdout text is
-// written once the files before it are done, so that the output follows the order of the inputs.
+// written once the files before it are done, so that the output follows the order of the inputs;
+// the files' Commits are flushed to disk together (one flush for the files done meanwhile) and
+// renamed over their targets before that.
 // While stderr is a terminal and there is more than one file, a progress bar over all files is
 // shown there. Returns the highest exit status of the files.
 int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work);
 
 // The batch of a command that writes files: the inputs of CollectInputs, each written to
 // outputOf(input) under --output-dir by work(input path, output path), which returns the file's
-// stdout text. Errors are prefixed with the input's path.
+// stdout text. Errors are prefixed with the input's path. The files written for an input that
+// fails are removed.
 int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatchInput&)>& outputOf,
                  const std::function<std::string(const std::string&, const std::string&)>& work);
 

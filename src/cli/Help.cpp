@@ -406,8 +406,10 @@ const char* const BatchText =
     "on N files at a time; the default is one a processor core. Each file's lines\n"
     "still come in the order of the inputs, a file that fails does not stop the\n"
     "others, its error on stderr begins with its name, and the exit status is the\n"
-    "highest of the files'. While stderr is a terminal a progress bar over all\n"
-    "files is shown there. The limits below hold for each file.\n";
+    "highest of the files'. A file that fails leaves no output; the outputs of the\n"
+    "files done meanwhile are flushed to disk together before they replace their\n"
+    "targets. While stderr is a terminal a progress bar over all files is shown\n"
+    "there. The limits below hold for each file.\n";
 
 const char* const ExitStatusText =
     "Exit status: 0 success, 1 usage error, 2 an input cannot be read or is not what\n"

@@ -662,8 +662,15 @@ void TAtomicFile::Replace()
     s.Temp.clear();
 }
 
+TAtomicFile::TAtomicFile(std::unique_ptr<TState> state) : State(std::move(state)) {}
+
 void TAtomicFile::Commit()
 {
+    if (TDeferCommits::Current()) {
+        Close(false);
+        TDeferCommits::Defer(*this);
+        return;
+    }
     Close(true);
     Replace();
 }
@@ -677,6 +684,8 @@ void WriteFileAtomic(const std::string& path, std::span<const uint8_t> data)
 
 TFileBatch::TFileBatch() = default;
 TFileBatch::~TFileBatch() = default;
+TFileBatch::TFileBatch(TFileBatch&&) noexcept = default;
+TFileBatch& TFileBatch::operator=(TFileBatch&&) noexcept = default;
 
 void TFileBatch::Add(const std::string& path, std::span<const uint8_t> data)
 {
@@ -688,13 +697,39 @@ void TFileBatch::Add(const std::string& path, std::span<const uint8_t> data)
 
 void TFileBatch::Commit()
 {
+    FlushToDisk({this});
+    Replace();
+}
+
+void TFileBatch::FlushToDisk(const std::vector<TFileBatch*>& batches)
+{
     std::vector<std::string> temps;
-    for (const auto& file : Pending)
-        temps.push_back(file->TemporaryPath());
-    FlushToDisk(temps);
+    for (const TFileBatch* batch : batches)
+        for (const auto& file : batch->Pending)
+            temps.push_back(file->TemporaryPath());
+    vantrel::FlushToDisk(temps);
+}
+
+void TFileBatch::Replace()
+{
     for (const auto& file : Pending)
         file->Replace();
     Pending.clear();
+}
+
+namespace {
+thread_local TFileBatch* DeferringBatch = nullptr;
+}
+
+TDeferCommits::TDeferCommits(TFileBatch& batch) : Previous(DeferringBatch) { DeferringBatch = &batch; }
+
+TDeferCommits::~TDeferCommits() { DeferringBatch = Previous; }
+
+TFileBatch* TDeferCommits::Current() { return DeferringBatch; }
+
+void TDeferCommits::Defer(TAtomicFile& file)
+{
+    DeferringBatch->Pending.push_back(std::unique_ptr<TAtomicFile>(new TAtomicFile(std::move(file.State))));
 }
 
 size_t TMemorySource::ReadAt(uint64_t offset, uint8_t* dst, size_t n)

@@ -101,7 +101,9 @@ public:
     std::string TemporaryPath() const;
 
 private:
+    friend class TDeferCommits;
     struct TState;
+    explicit TAtomicFile(std::unique_ptr<TState> state);
     std::unique_ptr<TState> State;
     [[noreturn]] void Fail(int err);
 };
@@ -118,13 +120,39 @@ class TFileBatch {
 public:
     TFileBatch();
     ~TFileBatch();
-    TFileBatch(const TFileBatch&) = delete;
-    TFileBatch& operator=(const TFileBatch&) = delete;
+    TFileBatch(TFileBatch&&) noexcept;
+    TFileBatch& operator=(TFileBatch&&) noexcept;
     void Add(const std::string& path, std::span<const uint8_t> data);
     void Commit();
 
+    bool Empty() const { return Pending.empty(); }
+    // The two steps of Commit, for several batches flushed together: FlushToDisk flushes the
+    // files of every batch, Replace renames one batch's files.
+    static void FlushToDisk(const std::vector<TFileBatch*>& batches);
+    void Replace();
+
 private:
+    friend class TDeferCommits;
     std::vector<std::unique_ptr<TAtomicFile>> Pending;
+};
+
+// While one lives, TAtomicFile::Commit on its thread only closes the file and adds it to the
+// batch, which flushes and renames it later with others: the files of many small outputs reach
+// the disk in one flush, and still replace their targets only once complete. Other threads
+// commit as before.
+class TDeferCommits {
+public:
+    explicit TDeferCommits(TFileBatch& batch);
+    ~TDeferCommits();
+    TDeferCommits(const TDeferCommits&) = delete;
+    TDeferCommits& operator=(const TDeferCommits&) = delete;
+
+    // The batch of the calling thread's deferred commits, or null.
+    static TFileBatch* Current();
+    static void Defer(TAtomicFile& file);
+
+private:
+    TFileBatch* Previous;
 };
 
 // Random access to the bytes of a file or of a buffer, for the probes that look at a few bytes

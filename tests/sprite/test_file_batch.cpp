@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <random>
+#include <thread>
 
 using namespace vantrel;
 
@@ -32,5 +33,35 @@ TEST(FileBatch, CommitReplacesTheTargetsAndAnAbandonedBatchLeavesNothing)
     EXPECT_EQ(ReadWholeFile(b), std::vector<uint8_t>{3});
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     EXPECT_THROW(batch.Add((dir / "no" / "c.png").string(), std::vector<uint8_t>{1}), FileError);
+    fs::remove_all(dir);
+}
+
+TEST(FileBatch, DeferredCommitsWaitForTheirBatchOnTheirThreadOnly)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("vantrel-defer-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    const std::string a = (dir / "a.shp").string(), b = (dir / "b.shp").string(), c = (dir / "c.shp").string();
+    WriteFileAtomic(a, std::vector<uint8_t>{1});
+    TFileBatch kept, dropped;
+    {
+        const TDeferCommits deferred(kept);
+        WriteFileAtomic(a, std::vector<uint8_t>{2});
+        std::thread([&] { WriteFileAtomic(c, std::vector<uint8_t>{4}); }).join();
+        {
+            const TDeferCommits inner(dropped);
+            WriteFileAtomic(b, std::vector<uint8_t>{3});
+        }
+        EXPECT_EQ(TDeferCommits::Current(), &kept);
+    }
+    EXPECT_EQ(TDeferCommits::Current(), nullptr);
+    EXPECT_EQ(ReadWholeFile(a), std::vector<uint8_t>{1}); // the old file until the batch renames it
+    EXPECT_EQ(ReadWholeFile(c), std::vector<uint8_t>{4}); // the other thread committed at once
+    dropped = TFileBatch(); // abandoned: its temporary file goes
+    TFileBatch::FlushToDisk({&kept});
+    kept.Replace();
+    EXPECT_EQ(ReadWholeFile(a), std::vector<uint8_t>{2});
+    EXPECT_FALSE(FileExists(b));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     fs::remove_all(dir);
 }
