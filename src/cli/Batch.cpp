@@ -237,8 +237,35 @@ TFileResult RunCaught(const std::string& prefix, const std::function<std::string
     return result;
 }
 
+std::vector<TOptionSpec> WithBatchOptions(std::vector<TOptionSpec> specs, bool writesFiles)
+{
+    for (TOptionSpec& o : BatchOptions(writesFiles))
+        specs.push_back(std::move(o));
+    return specs;
+}
+
+bool RequireFiles(const TArgs& args, std::string_view inputAndOutput)
+{
+    const bool batch = IsBatch(args);
+    if (batch)
+        args.RequirePositionals(1, SIZE_MAX, "input");
+    else
+        args.RequirePositionals(2, 2, inputAndOutput);
+    return batch;
+}
+
+int RunFiles(const TArgs& args, std::string_view ext, const TFileWork& work)
+{
+    const std::optional<std::string> dir = args.Value("--output-dir");
+    if (!dir) {
+        WriteStdout(work(args.Positionals()[0], args.Positionals()[1]));
+        return ExitOK;
+    }
+    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(*dir, input, ext); }, work);
+}
+
 int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatchInput&)>& outputOf,
-                 const std::function<std::string(const std::string&, const std::string&)>& work)
+                 const TFileWork& work)
 {
     const std::vector<TBatchInput> inputs = CollectInputs(args);
     std::vector<std::string> outputs, names;

@@ -66,11 +66,25 @@ TFileResult RunCaught(const std::string& prefix, const std::function<std::string
 // shown there. Returns the highest exit status of the files.
 int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work);
 
+// specs with BatchOptions(writesFiles) added.
+std::vector<TOptionSpec> WithBatchOptions(std::vector<TOptionSpec> specs, bool writesFiles = true);
+
+// IsBatch, then the positional arguments: one or more inputs in a batch, otherwise exactly the
+// two that inputAndOutput names ("IN and OUT"). True for a batch.
+bool RequireFiles(const TArgs& args, std::string_view inputAndOutput);
+
+using TFileWork = std::function<std::string(const std::string&, const std::string&)>;
+
+// The work of a command that writes a file for an input: without --output-dir work(INPUT, OUTPUT)
+// on the two positional arguments, its text written to stdout; with it RunFileBatch, each output
+// named after its input with its extension replaced by ext (kept when ext is empty).
+int RunFiles(const TArgs& args, std::string_view ext, const TFileWork& work);
+
 // The batch of a command that writes files: the inputs of CollectInputs, each written to
 // outputOf(input) under --output-dir by work(input path, output path), which returns the file's
 // stdout text. Errors are prefixed with the input's path. The files written for an input that
 // fails are removed.
 int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatchInput&)>& outputOf,
-                 const std::function<std::string(const std::string&, const std::string&)>& work);
+                 const TFileWork& work);
 
 } // namespace vantrel::cli

@@ -67,46 +67,29 @@ int CmdConvert(const TArgList& list)
     std::vector<TOptionSpec> specs{{"--layout", true}, {"--compression", true}, {"--keep-palette"}};
     for (TOptionSpec& o : LookOptions())
         specs.push_back(o);
-    for (TOptionSpec& o : BatchOptions(true))
-        specs.push_back(o);
-    const TArgs args("convert", list, specs);
-    const bool batch = IsBatch(args);
-    if (batch)
-        args.RequirePositionals(1, SIZE_MAX, "IN");
-    else
-        args.RequirePositionals(2, 2, "IN and OUT");
+    const TArgs args("convert", list, WithBatchOptions(specs));
+    RequireFiles(args, "IN and OUT");
     const uint8_t compression = ParseCompression(args);
     const std::optional<TSHPFormat> layout = ParseLayout(args);
     UseDataFolder(args);
-    auto convert = [&](const std::string& input, const std::string& output) {
+    return RunFiles(args, "", [&](const std::string& input, const std::string& output) {
         ConvertFile(input, output, args, layout, compression);
         return std::string();
-    };
-    if (!batch) {
-        convert(args.Positionals()[0], args.Positionals()[1]);
-        return ExitOK;
-    }
-    const std::string dir = *args.Value("--output-dir");
-    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input); }, convert);
+    });
 }
 
 int CmdRecolour(const TArgList& list)
 {
-    std::vector<TOptionSpec> specs{{"--scheme", true}, DataDirOption()};
-    for (TOptionSpec& o : BatchOptions(true))
-        specs.push_back(o);
-    const TArgs args("recolour", list, specs);
-    const bool batch = IsBatch(args);
-    if (batch)
-        args.RequirePositionals(1, SIZE_MAX, "FILE");
-    else
-        args.RequirePositionals(2, 2, "FILE and OUT.shp");
+    const TArgs args("recolour", list, WithBatchOptions({{"--scheme", true}, DataDirOption()}));
+    const bool batch = RequireFiles(args, "FILE and OUT.shp");
     const std::optional<std::string> schemeName = args.Value("--scheme");
     if (!schemeName)
         args.Fail("missing option '--scheme'");
     UseDataFolder(args);
     std::optional<TCScheme> scheme;
-    auto recolour = [&](const std::string& input, const std::string& output) {
+    if (batch)
+        scheme = FindScheme(*schemeName); // once, before the jobs start
+    return RunFiles(args, "", [&](const std::string& input, const std::string& output) {
         const auto sprite = LoadSprite(input);
         if (!scheme)
             scheme = FindScheme(*schemeName);
@@ -114,14 +97,7 @@ int CmdRecolour(const TArgList& list)
         sprite->SavePalette = sprite->CustomPalette;
         SaveSprite(*sprite, output, sprite->Format);
         return std::string();
-    };
-    if (!batch) {
-        recolour(args.Positionals()[0], args.Positionals()[1]);
-        return ExitOK;
-    }
-    scheme = FindScheme(*schemeName);
-    const std::string dir = *args.Value("--output-dir");
-    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input); }, recolour);
+    });
 }
 
 int CmdMakeTest(const TArgList& list)

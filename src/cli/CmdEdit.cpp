@@ -50,9 +50,7 @@ std::vector<TOptionSpec> SettingSpecs()
         {"--no-shadow-pairing"}, {"--layout", true}, {"--compression", true}, {"--keep-palette"}};
     for (TOptionSpec& o : LookOptions())
         specs.push_back(o);
-    for (TOptionSpec& o : BatchOptions(true))
-        specs.push_back(o);
-    return specs;
+    return WithBatchOptions(specs);
 }
 
 const TOpSpec* FindOp(std::string_view name)
@@ -269,26 +267,16 @@ int CmdEdit(const TArgList& list)
     TArgList rest;
     SplitOperations(list, ops, rest);
     const TArgs args("edit", rest, SettingSpecs());
-    const bool batch = IsBatch(args);
-    if (batch)
-        args.RequirePositionals(1, SIZE_MAX, "INPUT");
-    else
-        args.RequirePositionals(2, 2, "INPUT and OUTPUT");
+    RequireFiles(args, "INPUT and OUTPUT");
     if (ops.empty())
         args.Fail("no operation given (--delete, --duplicate, --move, --reverse, --insert, --resize or --crop)");
     ParseCompression(args);
     ParseLayout(args);
     UseDataFolder(args);
-    auto edit = [&](const std::string& input, const std::string& output) {
+    return RunFiles(args, "", [&](const std::string& input, const std::string& output) {
         TEditRun run{args, input, !args.Has("--no-shadow-pairing"), false, {}};
         return EditFile(input, output, ops, run);
-    };
-    if (!batch) {
-        WriteStdout(edit(args.Positionals()[0], args.Positionals()[1]));
-        return ExitOK;
-    }
-    const std::string dir = *args.Value("--output-dir");
-    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input); }, edit);
+    });
 }
 
 } // namespace vantrel::cli

@@ -137,10 +137,7 @@ std::vector<std::string> InputPaths(const std::vector<TBatchInput>& inputs)
 
 int CmdInfo(const TArgList& list)
 {
-    std::vector<TOptionSpec> specs{{"--json"}};
-    for (TOptionSpec& o : BatchOptions(false))
-        specs.push_back(o);
-    const TArgs args("info", list, specs);
+    const TArgs args("info", list, WithBatchOptions({{"--json"}}, false));
     args.RequirePositionals(1, SIZE_MAX, "FILE");
     const bool json = args.Has("--json");
     const std::vector<std::string> files = InputPaths(CollectInputs(args));

@@ -116,28 +116,15 @@ int CmdExport(const TArgList& list)
     std::vector<TOptionSpec> specs{{"--format", true}};
     for (TOptionSpec& o : LookOptions())
         specs.push_back(o);
-    for (TOptionSpec& o : BatchOptions(true))
-        specs.push_back(o);
-    const TArgs args("export", list, specs);
-    const bool batch = IsBatch(args);
-    if (batch)
-        args.RequirePositionals(1, SIZE_MAX, "INPUT");
-    else
-        args.RequirePositionals(2, 2, "INPUT and OUTPUT");
+    const TArgs args("export", list, WithBatchOptions(specs));
+    const bool batch = RequireFiles(args, "INPUT and OUTPUT");
     // A batch without --format writes PNG sheets.
-    const std::string output = batch ? std::string(".png") : args.Positionals()[1];
-    const TImageFormat& format = ChooseFormat(args, output, true);
+    const TImageFormat& format = ChooseFormat(args, batch ? std::string(".png") : args.Positionals()[1], true);
     UseDataFolder(args);
-    auto exportFile = [&](const std::string& input, const std::string& out) {
-        return ExportFile(input, out, format, args);
-    };
-    if (!batch) {
-        WriteStdout(exportFile(args.Positionals()[0], output));
-        return ExitOK;
-    }
-    const std::string ext = format.Id() == "bmp-map" ? ".bmp" : ".png";
-    const std::string dir = *args.Value("--output-dir");
-    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input, ext); }, exportFile);
+    return RunFiles(args, format.Id() == "bmp-map" ? ".bmp" : ".png",
+                    [&](const std::string& input, const std::string& output) {
+                        return ExportFile(input, output, format, args);
+                    });
 }
 
 int CmdImport(const TArgList& list)

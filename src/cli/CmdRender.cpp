@@ -236,9 +236,7 @@ int CmdRender(const TArgList& list)
                                    {"--zoom", true}};
     for (TOptionSpec& o : LookOptions())
         specs.push_back(o);
-    for (TOptionSpec& o : BatchOptions(true))
-        specs.push_back(o);
-    const TArgs args("render", list, specs);
+    const TArgs args("render", list, WithBatchOptions(specs));
     const bool batch = IsBatch(args);
     args.Exclusive({"-o", "--output-dir"});
     args.RequirePositionals(1, batch ? SIZE_MAX : 1, "FILE");
@@ -264,12 +262,10 @@ int CmdRender(const TArgList& list)
     }
     if (const auto background = args.Value("--background"))
         request.Settings.Background = LoadBackground(*background);
-    const std::string dir = *args.Value("--output-dir");
-    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input, ".png"); },
-                        [&](const std::string& input, const std::string& output) {
-                            RenderFile(input, output, args, request);
-                            return std::string();
-                        });
+    return RunFiles(args, ".png", [&](const std::string& input, const std::string& output) {
+        RenderFile(input, output, args, request);
+        return std::string();
+    });
 }
 
 } // namespace vantrel::cli

@@ -58,25 +58,12 @@ std::string ExportMapFile(const std::string& file, const std::string& output, co
 
 int CmdExportMap(const TArgList& list)
 {
-    std::vector<TOptionSpec> specs = LookOptions();
-    for (TOptionSpec& o : BatchOptions(true))
-        specs.push_back(o);
-    const TArgs args("export-map", list, specs);
-    const bool batch = IsBatch(args);
-    if (batch)
-        args.RequirePositionals(1, SIZE_MAX, "FILE");
-    else
-        args.RequirePositionals(2, 2, "FILE and OUT.bmp");
+    const TArgs args("export-map", list, WithBatchOptions(LookOptions()));
+    RequireFiles(args, "FILE and OUT.bmp");
     UseDataFolder(args);
-    auto exportMap = [&](const std::string& input, const std::string& output) {
+    return RunFiles(args, ".bmp", [&](const std::string& input, const std::string& output) {
         return ExportMapFile(input, output, args) + "\n";
-    };
-    if (!batch) {
-        WriteStdout(exportMap(args.Positionals()[0], args.Positionals()[1]));
-        return ExitOK;
-    }
-    const std::string dir = *args.Value("--output-dir");
-    return RunFileBatch(args, [&](const TBatchInput& input) { return OutputPath(dir, input, ".bmp"); }, exportMap);
+    });
 }
 
 int CmdImportMap(const TArgList& list)
