@@ -1,5 +1,6 @@
 #include "Batch.h"
 
+#include "imaging/Imaging.h"
 #include "sprite/FileUtil.h"
 #include "sprite/Types.h"
 
@@ -87,6 +88,7 @@ public:
         if (!Enabled || (Shown && done < Count && now - LastShown < std::chrono::milliseconds(100)))
             return;
         LastShown = now;
+        const std::lock_guard turn(StderrLock());
         constexpr size_t Width = 24;
         const size_t filled = Count ? done * Width / Count : Width;
         const std::string bar = std::string(filled, '#') + std::string(Width - filled, '.');
@@ -98,6 +100,7 @@ public:
     {
         if (!Shown)
             return;
+        const std::lock_guard turn(StderrLock());
         std::fprintf(stderr, "\r\033[K");
         std::fflush(stderr);
         Shown = false;
@@ -113,6 +116,7 @@ private:
 void WriteResult(const TFileResult& result)
 {
     if (!result.Err.empty()) {
+        const std::lock_guard turn(StderrLock()); // not while a job decodes a picture
         std::fflush(stdout);
         std::fputs(result.Err.c_str(), stderr);
         std::fflush(stderr);

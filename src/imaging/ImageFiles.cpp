@@ -118,8 +118,10 @@ public:
         (void)installed;
         Outer = KeptMessages;
         KeptMessages = &Messages;
-        if (!Outer)
+        if (!Outer) {
+            Turn = std::unique_lock(StderrLock());
             Stderr = std::make_unique<TStderrToFile>();
+        }
     }
     ~TQuietDecoding() { KeptMessages = Outer; }
     TQuietDecoding(const TQuietDecoding&) = delete;
@@ -137,6 +139,7 @@ public:
 private:
     std::string Messages;
     std::string* Outer = nullptr;
+    std::unique_lock<std::mutex> Turn; // declared before Stderr: held until stderr is back
     std::unique_ptr<TStderrToFile> Stderr;
 };
 
@@ -192,6 +195,12 @@ QImage DecodePicture(std::span<const uint8_t> file, const std::string& path, std
 bool LooksLikeBmp(std::span<const uint8_t> file) { return file.size() >= 2 && file[0] == 'B' && file[1] == 'M'; }
 
 } // namespace
+
+std::mutex& StderrLock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 QImage LoadPicture(const std::string& path) { return LoadPicture(ReadWholeFile(path), path); }
 

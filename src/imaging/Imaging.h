@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -67,6 +68,12 @@ void TileBackground(QImage& bitmap, const QImage& picture, QPoint origin = {});
 QImage LoadPicture(const std::string& path);
 // The same for the bytes of a picture file already read (path names it in messages).
 QImage LoadPicture(std::span<const uint8_t> file, const std::string& path);
+// While a picture is decoded, the process's stderr goes to a temporary file (the decoders' own
+// libraries print their complaints there). Pictures decoded on several threads take turns by
+// this lock, and a thread that writes to stderr while others may decode holds it meanwhile, so
+// that its text is not taken for a decoder's.
+std::mutex& StderrLock();
+
 // The size a picture file's header gives, without decoding it; an invalid size when the header
 // does not tell (or the file is no picture).
 QSize PictureFileSize(std::span<const uint8_t> file, const std::string& path);

@@ -214,3 +214,25 @@ TEST(CliBatch, BatchOptionsAreCheckedAsUsage)
     EXPECT_EQ(RunCli({"convert", "-j", "2", a, dir / "b.shp"}).Status, 0);
     EXPECT_EQ(RunCli({"convert", a, dir / "b.shp", dir / "c.shp"}).Status, 1);
 }
+
+TEST(CliBatch, PicturesDecodedByManyJobsLoseNoErrorOfOtherFiles)
+{
+    TempDir dir;
+    const std::string picture = dir.Write("square.bmp", MakeBmp24(40, 30, 200, 30, 30));
+    const std::string palette = dir.Write("p.pal", std::vector<uint8_t>(768, 20));
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 32; ++i)
+        inputs.push_back(i % 4 == 1 ? dir.WriteText("bad" + std::to_string(i) + ".shp", "no sprite")
+                                    : dir.Write("s" + std::to_string(i) + ".shp", Sprite(2 + i)));
+    const RunResult r = RunCli(Args({"edit", "--insert", picture + "@0", "--palette", palette, "--no-shadow-pairing",
+                                     "-j", "4", "--output-dir", dir / "out"},
+                                    inputs));
+    EXPECT_EQ(r.Status, 2);
+    const auto errors = Lines(r.Err);
+    ASSERT_EQ(errors.size(), 8u) << r.Err;
+    for (size_t k = 0; k < 8; ++k)
+        EXPECT_EQ(errors[k].rfind("vantrel-cli: " + inputs[1 + 4 * k] + ": ", 0), 0u) << errors[k];
+    const auto lines = Lines(r.Out);
+    ASSERT_EQ(lines.size(), 24u) << r.Out;
+    EXPECT_EQ(lines[0], dir / "out/s0.shp: 3 frame(s) of 40 x 30, inserted 1200 pixel(s) matched inexactly (largest colour difference 78.1)");
+}
