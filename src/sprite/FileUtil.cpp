@@ -642,8 +642,10 @@ void TAtomicFile::Close(bool sync)
         Fail(errno ? errno : EIO);
     if (sync && !SyncToDisk(f))
         Fail(errno);
-    if (std::fclose(s.File.release()) != 0)
-        Fail(errno ? errno : EIO);
+    const int err = std::fclose(s.File.release()) == 0 ? 0 : errno ? errno : EIO;
+    s.Buffer.reset(); // files closed and kept for a later rename (TFileBatch) hold no buffer
+    if (err)
+        Fail(err);
 }
 
 void TAtomicFile::Replace()
