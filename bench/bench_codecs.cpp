@@ -6,6 +6,7 @@
 
 #include "imaging/Imaging.h"
 
+#include <chrono>
 #include <map>
 
 namespace vantrel::bench {
@@ -90,12 +91,13 @@ BENCHMARK(EncodeTS)->ArgName("mode")->DenseRange(0, 3)->UseManualTime()->Unit(be
 void EncodeTD(benchmark::State& state)
 {
     static const std::unique_ptr<TSHP> sprite = SyntheticSprite(100, LargeSide, LargeSide);
+    sprite->TDWriterThreads = 1; // the time is the calling thread's
     RunAgainstMemcpy(state, {CanvasBytes(*sprite)}, [&] { benchmark::DoNotOptimize(sprite->SaveToMemory(TSHPFormat::TD)); });
 }
 BENCHMARK(EncodeTD)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Every sprite of a corpus folder, loaded once, written in the TD/RA1 layout.
-void EncodeTDCorpus(benchmark::State& state, const std::string& folder)
+// Every sprite of a corpus folder, loaded once.
+std::vector<std::unique_ptr<TSHP>>& LoadedCorpus(const std::string& folder)
 {
     static std::map<std::string, std::vector<std::unique_ptr<TSHP>>> loaded;
     std::vector<std::unique_ptr<TSHP>>& sprites = loaded[folder];
@@ -104,10 +106,19 @@ void EncodeTDCorpus(benchmark::State& state, const std::string& folder)
             sprites.push_back(std::make_unique<TSHP>());
             sprites.back()->LoadFromMemory(f.Bytes);
         }
+    return sprites;
+}
+
+// Every sprite of a corpus folder written in the TD/RA1 layout on one thread.
+void EncodeTDCorpus(benchmark::State& state, const std::string& folder)
+{
+    std::vector<std::unique_ptr<TSHP>>& sprites = LoadedCorpus(folder);
     if (sprites.empty()) {
         state.SkipWithError("the shared corpus is missing");
         return;
     }
+    for (const auto& sprite : sprites)
+        sprite->TDWriterThreads = 1; // the time is the calling thread's
     std::vector<uint64_t> blocks;
     for (const auto& sprite : sprites)
         blocks.push_back(CanvasBytes(*sprite));
@@ -121,6 +132,30 @@ void EncodeTDCorpus(benchmark::State& state, const std::string& folder)
 }
 BENCHMARK_CAPTURE(EncodeTDCorpus, TD, std::string("td"))->Apply(DecodeSettings);
 BENCHMARK_CAPTURE(EncodeTDCorpus, TS, std::string("ts"))->Apply(DecodeSettings);
+
+// The TS corpus written in the TD/RA1 layout on 1 or 2 threads, by the wall clock (a busy machine
+// makes it slower): long sprites are encoded in runs of frames on several threads.
+void EncodeTDThreads(benchmark::State& state)
+{
+    std::vector<std::unique_ptr<TSHP>>& sprites = LoadedCorpus("ts");
+    if (sprites.empty()) {
+        state.SkipWithError("the shared corpus is missing");
+        return;
+    }
+    uint64_t bytes = 0;
+    for (const auto& sprite : sprites) {
+        sprite->TDWriterThreads = int(state.range(0));
+        bytes += CanvasBytes(*sprite);
+    }
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (const auto& sprite : sprites)
+            benchmark::DoNotOptimize(sprite->SaveToMemory(TSHPFormat::TD));
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.SetBytesProcessed(int64_t(bytes) * int64_t(state.iterations()));
+}
+BENCHMARK(EncodeTDThreads)->ArgName("threads")->Arg(1)->Arg(2)->Apply(DecodeSettings);
 
 enum class TLook { Plain, SideColour, Luminosity };
 

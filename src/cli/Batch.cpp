@@ -1,4 +1,5 @@
 #include "Batch.h"
+#include "SpriteSetup.h"
 
 #include "imaging/Imaging.h"
 #include "sprite/FileUtil.h"
@@ -302,6 +303,8 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     size_t lastFinished = 0;
 
     auto worker = [&] {
+        if (jobs > 1)
+            SetWriterThreads(1); // the files share the processor cores already
         for (size_t i = next++; i < count; i = next++) {
             TFileResult result;
             try {

@@ -176,8 +176,18 @@ const char* LayoutName(TSHPFormat format)
     }
 }
 
+namespace {
+thread_local int WriterThreads = 0;
+}
+
+void SetWriterThreads(int threads)
+{
+    WriterThreads = threads;
+}
+
 void SaveSprite(TSHP& sprite, const std::string& path, TSHPFormat layout)
 {
+    sprite.TDWriterThreads = WriterThreads;
     try {
         sprite.SaveToFile(path, layout);
     } catch (const SHPError& e) {

@@ -57,6 +57,9 @@ const char* LayoutName(TSHPFormat format);
 // sprite's file and the reason; a file that cannot be written (or no memory to build it) is an
 // output error naming the file.
 void SaveSprite(TSHP& sprite, const std::string& path, TSHPFormat layout);
+// The threads SaveSprite lets the TD/RA1 writer use on the calling thread (0, the default: one
+// a processor core). A batch that converts several files at once sets 1 on each of its threads.
+void SetWriterThreads(int threads);
 
 // A compression mode name (auto, half, all, none) as the writer's CompressionMode.
 uint8_t ParseCompression(const TArgs& args);

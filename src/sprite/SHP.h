@@ -110,6 +110,9 @@ public:
     bool HasFile = false;
     // TD/RA1 writer: a key frame at least every this many frames.
     int TDKeyFrameInterval = 16;
+    // TD/RA1 writer: how many threads encode long sprites (runs of 256 frames or more) at once;
+    // 0 for one a processor core. The file is the same whatever the number.
+    int TDWriterThreads = 0;
 
     // --- lifetime ---------------------------------------------------------------------------
     void Clear();

@@ -15,6 +15,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <bit>
 #include <cstring>
 #include <deque>
@@ -1097,36 +1101,37 @@ struct TEntry {
                    "offsets cannot reach that far");
 }
 
-} // namespace
+// Frames first to last - 1 encoded on their own: the first is a key frame, deltas refer only to
+// frames of the same run. Entries name frames by their index in the sprite and hold offsets in
+// the run's data.
+struct TFrameRun {
+    int First = 0, Last = 0;
+    std::vector<TEntry> Entries;
+    std::vector<uint8_t> Data;
+    size_t Largest = 0;
+};
 
-namespace writer {
-
-void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
+void EncodeFrameRun(const TSHP& s, TFrameRun& run)
 {
-    CheckStorable(s, "TD/RA1", 1);
-    const int count = s.FrameCount();
     const size_t canvasSize = size_t(s.Width) * size_t(s.Height);
     const int interval = std::max(1, s.TDKeyFrameInterval);
-    const size_t tableEnd = TDFileHeaderSize + TDEntrySize * (size_t(count) + 2);
-
     const size_t keyLimit = std::clamp<size_t>(KeyMemory / std::max<size_t>(canvasSize, 1), 1, KeyCandidates);
     TLCWEncoder lcw;
     TLCWSizeGuess lcwGuess;
     TXOREncoder xorEncoder;
     TPictures pictures(s);
     const size_t width = size_t(s.Width);
-    std::vector<TEntry> entries(static_cast<size_t>(count));
-    std::vector<uint8_t> data;
-    size_t largest = 0;
+    run.Entries.assign(size_t(run.Last - run.First), TEntry{});
+    std::vector<uint8_t>& data = run.Data;
     int chainStart = -1;
     std::deque<TPicture> keys; // the latest key frames, newest last
     TPicture previous;
-    for (int f = 0; f < count; ++f) {
+    for (int f = run.First; f < run.Last; ++f) {
         TPicture picture = pictures.Of(f);
         const std::span<const uint8_t> pixels(picture.Pixels, canvasSize);
-        TEntry& entry = entries[size_t(f)];
+        TEntry& entry = run.Entries[size_t(f - run.First)];
         std::vector<uint8_t> best;
-        if (f > 0 && f - keys.back().Frame < interval) {
+        if (f > run.First && f - keys.back().Frame < interval) {
             // Estimate every candidate reference cheaply and encode the delta against the most
             // promising one; the key frame is encoded only as far as it can still be smaller.
             size_t estimate = std::numeric_limits<size_t>::max();
@@ -1163,10 +1168,10 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
             best = lcw.Encode(pixels);
         }
         entry.Offset = uint32_t(data.size());
-        if (tableEnd + data.size() + best.size() >= TDFileSizeLimit)
-            RefuseTDSize();
+        if (TDFileHeaderSize + data.size() + best.size() >= TDFileSizeLimit)
+            RefuseTDSize(); // the run alone is too large already
         data.insert(data.end(), best.begin(), best.end());
-        largest = std::max(largest, best.size());
+        run.Largest = std::max(run.Largest, best.size());
         if (entry.Format == FormatXORKey)
             chainStart = f;
         if (entry.Format == FormatLCW) {
@@ -1177,9 +1182,87 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
         }
         previous = std::move(picture);
     }
+}
+
+// A sprite's frames in runs of FramesPerRun or more frames, as many as hold RunCanvasBytes of
+// canvas: the runs are encoded on their own (on several threads), each starting with a key
+// frame, so that a sprite's encoding is the same whatever the number of threads.
+constexpr int MinFramesPerRun = 256;
+constexpr size_t RunCanvasBytes = size_t(8) << 20;
+
+std::vector<TFrameRun> FrameRuns(const TSHP& s)
+{
+    const size_t canvasSize = std::max<size_t>(size_t(s.Width) * size_t(s.Height), 1);
+    const int perRun = int(std::max<size_t>(MinFramesPerRun, RunCanvasBytes / canvasSize));
+    std::vector<TFrameRun> runs;
+    for (int first = 0; first < s.FrameCount(); first += perRun) {
+        runs.emplace_back();
+        runs.back().First = first;
+        runs.back().Last = first + std::min(perRun, s.FrameCount() - first);
+    }
+    return runs;
+}
+
+// Encodes every run, on up to threads threads (the calling one among them).
+void EncodeFrameRuns(const TSHP& s, std::vector<TFrameRun>& runs, unsigned threads)
+{
+    std::atomic<size_t> next{0};
+    std::vector<std::exception_ptr> failures(runs.size());
+    auto work = [&] {
+        for (size_t r = next++; r < runs.size(); r = next++) {
+            try {
+                EncodeFrameRun(s, runs[r]);
+            } catch (...) {
+                failures[r] = std::current_exception();
+                next = runs.size(); // the others need not start
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned k = 1; k < std::min<size_t>(threads, runs.size()); ++k) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // fewer threads, the same result
+        }
+    }
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+}
+
+} // namespace
+
+namespace writer {
+
+void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
+{
+    CheckStorable(s, "TD/RA1", 1);
+    const int count = s.FrameCount();
+    const size_t tableEnd = TDFileHeaderSize + TDEntrySize * (size_t(count) + 2);
+    std::vector<TFrameRun> runs = FrameRuns(s);
+    const unsigned threads = s.TDWriterThreads > 0 ? unsigned(s.TDWriterThreads) : std::max(1u, std::thread::hardware_concurrency());
+    EncodeFrameRuns(s, runs, threads);
+
+    std::vector<TEntry> entries;
+    entries.reserve(size_t(count));
+    size_t dataSize = 0, largest = 0;
+    for (const TFrameRun& run : runs) {
+        for (TEntry e : run.Entries) {
+            e.Offset += uint32_t(dataSize);
+            entries.push_back(e);
+        }
+        dataSize += run.Data.size();
+        largest = std::max(largest, run.Largest);
+        if (tableEnd + dataSize >= TDFileSizeLimit)
+            RefuseTDSize();
+    }
 
     const size_t trailer = s.SavePalette ? PaletteTrailerSize : 0;
-    const size_t fileSize = tableEnd + data.size() + trailer;
+    const size_t fileSize = tableEnd + dataSize + trailer;
     if (fileSize >= TDFileSizeLimit)
         RefuseTDSize();
     const size_t base = out.size();
@@ -1203,7 +1286,10 @@ void AppendTD(const TSHP& s, std::vector<uint8_t>& out)
         }
     }
     Put24(file + TDFileHeaderSize + TDEntrySize * size_t(count), uint32_t(fileSize));
-    out.insert(out.end(), data.begin(), data.end());
+    for (TFrameRun& run : runs) {
+        out.insert(out.end(), run.Data.begin(), run.Data.end());
+        run.Data = {};
+    }
     AppendPaletteTrailer(s, out);
 }
 

@@ -326,3 +326,30 @@ TEST(WriteTD, MovingFiguresOnWideCanvases)
     EXPECT_GT(deltas, frames / 2);
     ExpectLoadsBack(s, file);
 }
+
+// Long sprites are encoded in runs of frames on several threads: each run starts with a key
+// frame, deltas stay inside their run, and the file is the same whatever the number of threads.
+TEST(WriteTD, LongSpritesTheSameOnAnyNumberOfThreads)
+{
+    TSHP s;
+    const int width = 256, height = 128, frames = 520; // 32 KiB canvases: runs of 256 frames
+    s.AddFrames(frames, width, height);
+    for (int i = 0; i < frames; ++i) {
+        uint8_t* d = s.Frames[size_t(i)].Data.get();
+        std::memset(d, 0, size_t(width) * height);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 24; ++x)
+                d[size_t(40 + y + i / 8 % 7) * width + 100 + x + i / 8 % 5] = uint8_t(1 + (x * y + i / 9) % 60);
+    }
+    s.TDWriterThreads = 1;
+    const Bytes file = s.SaveToMemory(TSHPFormat::TD);
+    for (int threads : {2, 3, 0}) {
+        s.TDWriterThreads = threads;
+        EXPECT_EQ(s.SaveToMemory(TSHPFormat::TD), file) << threads << " threads";
+    }
+    const std::vector<TDEntry> table = TDTable(file);
+    EXPECT_EQ(table[256].Format, 0x80);
+    EXPECT_EQ(table[512].Format, 0x80);
+    EXPECT_NE(table[257].Format, 0x80);
+    ExpectLoadsBack(s, file);
+}
