@@ -169,7 +169,8 @@ public:
     // layout cannot hold but do not check OneFrameLoad or Format.
     void WriteTS(std::vector<uint8_t>& out);
     // TD/RA1: LCW key frames and XOR deltas, the smallest per frame, with a key frame at least
-    // every TDKeyFrameInterval frames.
+    // every TDKeyFrameInterval frames and at the start of each run of frames the writer encodes
+    // on its own (see TDWriterThreads).
     void WriteTD(std::vector<uint8_t>& out);
     // Copies frame i's content rectangle row by row into buffer (CX x CY bytes).
     void ExtractFrameRect(int i, uint8_t* buffer) const;

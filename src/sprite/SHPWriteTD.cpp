@@ -1218,8 +1218,10 @@ void EncodeFrameRuns(const TSHP& s, std::vector<TFrameRun>& runs, unsigned threa
             }
         }
     };
+    const size_t helperCount = std::max<size_t>(std::min<size_t>(threads, runs.size()), 1) - 1;
     std::vector<std::thread> helpers;
-    for (unsigned k = 1; k < std::min<size_t>(threads, runs.size()); ++k) {
+    helpers.reserve(helperCount);
+    for (size_t k = 0; k < helperCount; ++k) {
         try {
             helpers.emplace_back(work);
         } catch (const std::system_error&) {
