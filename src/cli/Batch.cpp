@@ -16,8 +16,8 @@
 #include <new>
 #include <optional>
 #include <set>
-#include <span>
 #include <thread>
+#include <utility>
 
 namespace vantrel::cli {
 
@@ -125,24 +125,42 @@ void WriteResult(const TFileResult& result)
     WriteStdout(result.Out);
 }
 
-// Flushes the files the results wrote to disk at once, then renames each over its target; a file
-// that cannot be renamed turns its result into an output error.
-void CommitFiles(std::vector<TFileResult>& results, std::span<const std::string> names)
+// Flushes the files the finished results wrote to disk at once, then renames each over its
+// target; a file that cannot be renamed turns its result into an output error.
+void CommitFiles(std::vector<std::optional<TFileResult>>& results, const std::vector<size_t>& finished,
+                 const std::vector<std::string>& names)
 {
     std::vector<TFileBatch*> batches;
-    for (TFileResult& result : results)
-        if (!result.Commits.Empty())
-            batches.push_back(&result.Commits);
+    for (size_t i : finished)
+        if (!results[i]->Commits.Empty())
+            batches.push_back(&results[i]->Commits);
     if (batches.empty())
         return;
     TFileBatch::FlushToDisk(batches);
-    for (size_t i = 0; i < results.size(); ++i) {
+    for (size_t i : finished) {
         try {
-            results[i].Commits.Replace();
+            results[i]->Commits.Replace();
         } catch (const FileError& e) {
-            results[i] = {ExitOutput, {}, ErrorLine(names[i] + ": " + e.what()), {}};
+            *results[i] = {ExitOutput, {}, ErrorLine(names[i] + ": " + e.what()), {}};
         }
     }
+}
+
+// The files from the largest to the smallest (equal sizes in their order), so that no large file
+// is left to one job at the end while the others have nothing to do.
+std::vector<size_t> LargestFirst(const std::vector<std::string>& paths)
+{
+    std::vector<uint64_t> sizes;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        const uintmax_t size = fs::file_size(NativePath(path), ec);
+        sizes.push_back(ec ? 0 : uint64_t(size));
+    }
+    std::vector<size_t> order(paths.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
+    return order;
 }
 
 } // namespace
@@ -289,23 +307,25 @@ int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatch
         if (result.Status == ExitOK)
             result.Commits = std::move(commits);
         return result;
-    });
+    }, LargestFirst(names));
 }
 
-int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work)
+int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work,
+             const std::vector<size_t>& order)
 {
     const size_t count = names.size();
     std::vector<std::optional<TFileResult>> results(count);
     std::mutex lock;
     std::condition_variable changed;
     std::atomic<size_t> next{0};
-    size_t finished = 0;
-    size_t lastFinished = 0;
+    std::vector<size_t> finished; // since the main thread last looked
+    size_t finishedCount = 0;
 
     auto worker = [&] {
         if (jobs > 1)
             SetWriterThreads(1); // the files share the processor cores already
-        for (size_t i = next++; i < count; i = next++) {
+        for (size_t k = next++; k < count; k = next++) {
+            const size_t i = order.empty() ? k : order[k];
             TFileResult result;
             try {
                 result = work(i);
@@ -315,8 +335,8 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
             {
                 const std::lock_guard guard(lock);
                 results[i] = std::move(result);
-                ++finished;
-                lastFinished = i;
+                finished.push_back(i);
+                ++finishedCount;
             }
             changed.notify_one();
         }
@@ -333,27 +353,31 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     TBatchProgress progress(count);
     int worst = ExitOK;
     size_t written = 0;
-    size_t shown = 0;
+    std::vector<bool> committed(count, false); // the main thread's own
     std::unique_lock guard(lock);
     while (written < count) {
-        changed.wait(guard, [&] { return finished != shown || results[written].has_value(); });
+        changed.wait(guard, [&] { return !finished.empty(); });
+        const std::vector<size_t> done = std::exchange(finished, {});
+        const size_t doneCount = finishedCount;
+        guard.unlock();
+        // Each result is the main thread's alone once published.
+        CommitFiles(results, done, names);
+        for (size_t i : done)
+            committed[i] = true;
+        guard.lock();
         std::vector<TFileResult> ready;
-        const size_t first = written;
-        for (; written < count && results[written]; ++written) {
+        for (; written < count && committed[written]; ++written) {
             ready.push_back(std::move(*results[written]));
             results[written].reset();
         }
-        shown = finished;
-        const size_t last = lastFinished;
         guard.unlock();
-        CommitFiles(ready, std::span(names).subspan(first, ready.size()));
         for (const TFileResult& result : ready) {
             if (!result.Out.empty() || !result.Err.empty())
                 progress.Clear();
             WriteResult(result);
             worst = std::max(worst, result.Status);
         }
-        progress.Show(shown, names[last]);
+        progress.Show(doneCount, names[done.back()]);
         guard.lock();
     }
     guard.unlock();

@@ -60,11 +60,13 @@ TFileResult RunCaught(const std::string& prefix, const std::function<std::string
 
 // Runs work(i) for every file on up to jobs threads. Each file's stderr and stdout text is
 // written once the files before it are done, so that the output follows the order of the inputs;
-// the files' Commits are flushed to disk together (one flush for the files done meanwhile) and
-// renamed over their targets before that.
+// the files' Commits are flushed to disk together as they finish (one flush for the files done
+// meanwhile) and renamed over their targets.
 // While stderr is a terminal and there is more than one file, a progress bar over all files is
-// shown there. Returns the highest exit status of the files.
-int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work);
+// shown there. Returns the highest exit status of the files. The jobs take the files in order
+// (a permutation of the indices), or in input order when it is empty.
+int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work,
+             const std::vector<size_t>& order = {});
 
 // specs with BatchOptions(writesFiles) added.
 std::vector<TOptionSpec> WithBatchOptions(std::vector<TOptionSpec> specs, bool writesFiles = true);
