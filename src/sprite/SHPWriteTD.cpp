@@ -8,8 +8,10 @@
 // over whole, so LCW is close to but not always at the optimum.
 //
 // The writer estimates each delta frame against the previous frame and the latest key frames,
-// encodes the delta against the best of them, and encodes the LCW key frame only as far as it
-// can still be the smaller.
+// encodes the delta against the best of them, and encodes the LCW key frame only when a quick
+// greedy guess of its size leaves it a chance, and then only as far as it can still be the
+// smaller. Long sprites are cut into runs of frames that are encoded on their own, on several
+// threads; the cut depends on the sprite alone, so the file does not depend on the threads.
 #include "SHP.h"
 #include "SHPWriteShared.h"
 
