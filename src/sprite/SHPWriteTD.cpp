@@ -1186,11 +1186,11 @@ void EncodeFrameRun(const TSHP& s, TFrameRun& run)
     }
 }
 
-// A sprite's frames in runs of FramesPerRun or more frames, as many as hold RunCanvasBytes of
+// A sprite's frames in runs of MinFramesPerRun or more frames, as many as hold RunCanvasBytes of
 // canvas: the runs are encoded on their own (on several threads), each starting with a key
 // frame, so that a sprite's encoding is the same whatever the number of threads.
 constexpr int MinFramesPerRun = 256;
-constexpr size_t RunCanvasBytes = size_t(8) << 20;
+constexpr size_t RunCanvasBytes = size_t(4) << 20;
 
 std::vector<TFrameRun> FrameRuns(const TSHP& s)
 {
