@@ -1,5 +1,7 @@
 #include "cli_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -300,6 +302,18 @@ std::vector<std::string> Lines(const std::string& text)
         start = end + 1;
     }
     return lines;
+}
+
+void ExpectSameFrames(const std::string& a, const std::string& b)
+{
+    int wa = 0, ha = 0, wb = 0, hb = 0;
+    const auto fa = LoadFrames(a, &wa, &ha);
+    const auto fb = LoadFrames(b, &wb, &hb);
+    EXPECT_EQ(wa, wb) << a << " and " << b;
+    EXPECT_EQ(ha, hb) << a << " and " << b;
+    ASSERT_EQ(fa.size(), fb.size()) << a << " and " << b;
+    for (size_t i = 0; i < fa.size(); ++i)
+        ASSERT_EQ(fa[i], fb[i]) << a << " and " << b << " frame " << i;
 }
 
 } // namespace clitest

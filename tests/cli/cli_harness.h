@@ -71,6 +71,8 @@ std::vector<uint8_t> MakeBmp24(int width, int height, uint8_t r, uint8_t g, uint
 // The frames' pixel data of a sprite file loaded through the library (a frame without data as
 // all 0), for comparing files frame by frame.
 std::vector<std::vector<uint8_t>> LoadFrames(const std::string& path, int* width = nullptr, int* height = nullptr);
+// Expects the two sprite files to hold the same canvas and the same frames.
+void ExpectSameFrames(const std::string& a, const std::string& b);
 
 // --- JSON --------------------------------------------------------------------------
 

@@ -28,16 +28,6 @@ std::vector<uint8_t> Sprite(int frames)
     return MakeTSFile(40, 30, specs);
 }
 
-void ExpectSameFrames(const std::string& a, const std::string& b)
-{
-    int wa = 0, ha = 0, wb = 0, hb = 0;
-    const auto fa = LoadFrames(a, &wa, &ha);
-    const auto fb = LoadFrames(b, &wb, &hb);
-    EXPECT_EQ(wa, wb) << b;
-    EXPECT_EQ(ha, hb) << b;
-    EXPECT_TRUE(fa == fb) << b << " differs from " << a;
-}
-
 std::vector<std::string> Args(std::vector<std::string> head, const std::vector<std::string>& tail)
 {
     head.insert(head.end(), tail.begin(), tail.end());

@@ -48,17 +48,6 @@ std::string Layout(const std::string& path)
 
 Json Info(const std::string& path) { return ParseJson(Lines(RunCli({"info", "--json", path}).Out).at(0)); }
 
-void ExpectSameFrames(const std::string& a, const std::string& b)
-{
-    int wa = 0, ha = 0, wb = 0, hb = 0;
-    const auto fa = LoadFrames(a, &wa, &ha);
-    const auto fb = LoadFrames(b, &wb, &hb);
-    EXPECT_EQ(wa, wb) << a;
-    EXPECT_EQ(ha, hb) << a;
-    ASSERT_EQ(fa.size(), fb.size()) << a;
-    for (size_t i = 0; i < fa.size(); ++i)
-        ASSERT_EQ(fa[i], fb[i]) << a << " frame " << i;
-}
 
 uintmax_t FileSize(const std::string& path) { return std::filesystem::file_size(path); }
 
