@@ -591,7 +591,6 @@ size_t TLCWSizeGuess::Of(std::span<const uint8_t> in)
 // ---------------------------------------------------------------------------------------------
 // Two canvases compared
 
-constexpr uint64_t LowBits = 0x0101010101010101ull;
 constexpr uint64_t HighBits = 0x8080808080808080ull;
 
 uint64_t Load64(const uint8_t* p)
