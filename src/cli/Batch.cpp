@@ -242,6 +242,13 @@ unsigned JobCount(const TArgs& args, size_t files)
     return unsigned(std::max<int64_t>(1, std::min<int64_t>(jobs, int64_t(files))));
 }
 
+int ThreadsPerJob(const TArgs& args, unsigned jobs)
+{
+    if (args.Has("-j"))
+        return int(std::max<int64_t>(1, args.Integer("-j", 1, MaxJobs) / std::max(1u, jobs)));
+    return jobs > 1 ? 1 : 0;
+}
+
 TFileResult RunCaught(const std::string& prefix, const std::function<std::string()>& work)
 {
     TFileResult result;
@@ -297,7 +304,8 @@ int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatch
         names.push_back(input.Path);
     }
     PrepareOutputs(args, inputs, outputs);
-    return RunBatch(names, JobCount(args, inputs.size()), [&](size_t i) {
+    const unsigned jobs = JobCount(args, inputs.size());
+    return RunBatch(names, jobs, [&](size_t i) {
         TFileBatch commits;
         TFileResult result;
         {
@@ -307,11 +315,11 @@ int RunFileBatch(const TArgs& args, const std::function<std::string(const TBatch
         if (result.Status == ExitOK)
             result.Commits = std::move(commits);
         return result;
-    }, LargestFirst(names));
+    }, LargestFirst(names), ThreadsPerJob(args, jobs));
 }
 
 int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work,
-             const std::vector<size_t>& order)
+             const std::vector<size_t>& order, int threadsPerJob)
 {
     const size_t count = names.size();
     std::vector<std::optional<TFileResult>> results(count);
@@ -322,8 +330,7 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     size_t finishedCount = 0;
 
     auto worker = [&] {
-        if (jobs > 1)
-            SetWriterThreads(1); // the files share the processor cores already
+        SetWriterThreads(threadsPerJob);
         for (size_t k = next++; k < count; k = next++) {
             const size_t i = order.empty() ? k : order[k];
             TFileResult result;
@@ -355,8 +362,13 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     size_t written = 0;
     std::vector<bool> committed(count, false); // the main thread's own
     std::unique_lock guard(lock);
+    // Files are flushed in groups: one flush costs about as much for many files as for one, but
+    // no file's lines wait for the group longer than a moment.
+    const size_t group = std::max<size_t>(16, size_t(jobs) * 8);
     while (written < count) {
         changed.wait(guard, [&] { return !finished.empty(); });
+        changed.wait_until(guard, std::chrono::steady_clock::now() + std::chrono::milliseconds(200),
+                           [&] { return finished.size() >= group || finishedCount == count; });
         const std::vector<size_t> done = std::exchange(finished, {});
         const size_t doneCount = finishedCount;
         guard.unlock();

@@ -45,6 +45,11 @@ void PrepareOutputs(const TArgs& args, const std::vector<TBatchInput>& inputs, c
 // -j N, else the number of processor cores; never more than there are files.
 unsigned JobCount(const TArgs& args, size_t files);
 
+// The threads each of jobs files may use for its own work (the TD/RA1 writer's): -j N shared
+// among the jobs (at least one each), so that -j 1 keeps to one core; without -j, one when
+// several files run at once, else every core (0).
+int ThreadsPerJob(const TArgs& args, unsigned jobs);
+
 // What the work on one file leaves: its lines for stdout and for stderr, its exit status, and
 // the files it wrote that are still to be flushed to disk and renamed over their targets.
 struct TFileResult {
@@ -64,9 +69,10 @@ TFileResult RunCaught(const std::string& prefix, const std::function<std::string
 // meanwhile) and renamed over their targets.
 // While stderr is a terminal and there is more than one file, a progress bar over all files is
 // shown there. Returns the highest exit status of the files. The jobs take the files in order
-// (a permutation of the indices), or in input order when it is empty.
+// (a permutation of the indices), or in input order when it is empty; each job's writer uses
+// threadsPerJob threads (0: every core).
 int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work,
-             const std::vector<size_t>& order = {});
+             const std::vector<size_t>& order = {}, int threadsPerJob = 1);
 
 // specs with BatchOptions(writesFiles) added.
 std::vector<TOptionSpec> WithBatchOptions(std::vector<TOptionSpec> specs, bool writesFiles = true);
