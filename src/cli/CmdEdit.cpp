@@ -89,21 +89,21 @@ TAnchor Anchor(std::string_view text, const std::string& what)
     return *anchor;
 }
 
-TEditOp ParseOp(const TOpSpec& spec, const std::string& value)
+TEditOp ParseOp(const TOpSpec& option, const std::string& value)
 {
     TEditOp op;
-    op.Kind = spec.Kind;
-    op.Text = std::string(spec.Name) + (spec.TakesValue ? " " + value : "");
-    switch (spec.Kind) {
+    op.Kind = option.Kind;
+    op.Text = std::string(option.Name) + (option.TakesValue ? " " + value : "");
+    switch (option.Kind) {
     case TOpKind::Delete:
     case TOpKind::Duplicate:
-        op.Frames = FrameList(value, spec.Name);
+        op.Frames = FrameList(value, option.Name);
         break;
     case TOpKind::Move: {
         const size_t colon = value.rfind(':');
         if (colon == std::string::npos)
             Bad("--move needs FROM:TO (like 3,5-7:0), not '" + value + "'");
-        op.Frames = FrameList(value.substr(0, colon), spec.Name);
+        op.Frames = FrameList(value.substr(0, colon), option.Name);
         op.Position = Position(value.substr(colon + 1), op.Text);
         break;
     }
