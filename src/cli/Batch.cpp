@@ -66,12 +66,12 @@ std::string OutputFolderName(const std::string& folder)
     return name == "." || name == ".." ? std::string() : Utf8(name);
 }
 
-// A file's identity for comparing outputs and inputs: absolute, "." and ".." resolved, lower case.
-std::string PathKey(const std::string& path)
+// A file's identity for comparing outputs and inputs: absolute (relative to the current folder
+// given), "." and ".." resolved, lower case.
+std::string PathKey(const fs::path& currentFolder, const std::string& path)
 {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(NativePath(path), ec);
-    return LowerCase(Utf8((ec ? NativePath(path) : absolute).lexically_normal()));
+    const fs::path native = NativePath(path);
+    return LowerCase(Utf8((native.is_absolute() ? native : currentFolder / native).lexically_normal()));
 }
 
 // The progress bar over the files of a batch: "[#######.............]  12/350 name".
@@ -207,12 +207,14 @@ std::string OutputPath(const std::string& outputDir, const TBatchInput& input, s
 
 void PrepareOutputs(const TArgs& args, const std::vector<TBatchInput>& inputs, const std::vector<std::string>& outputs)
 {
+    std::error_code ec;
+    const fs::path current = fs::current_path(ec);
     std::map<std::string, size_t> inputIndex;
     for (size_t i = 0; i < inputs.size(); ++i)
-        inputIndex.emplace(PathKey(inputs[i].Path), i);
+        inputIndex.emplace(PathKey(current, inputs[i].Path), i);
     std::map<std::string, size_t> outputIndex;
     for (size_t i = 0; i < outputs.size(); ++i) {
-        const std::string key = PathKey(outputs[i]);
+        const std::string key = PathKey(current, outputs[i]);
         const auto [clash, added] = outputIndex.emplace(key, i);
         if (!added)
             args.Fail("inputs " + Quoted(inputs[clash->second].Path) + " and " + Quoted(inputs[i].Path) +
@@ -228,7 +230,6 @@ void PrepareOutputs(const TArgs& args, const std::vector<TBatchInput>& inputs, c
         const fs::path folder = NativePath(output).parent_path();
         if (folder.empty() || !created.insert(Utf8(folder)).second)
             continue;
-        std::error_code ec;
         fs::create_directories(folder, ec);
         if (ec)
             ThrowOutput("Cannot create folder " + Quoted(Utf8(folder)) + ": " + ec.message());
@@ -328,6 +329,9 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     std::atomic<size_t> next{0};
     std::vector<size_t> finished; // since the main thread last looked
     size_t finishedCount = 0;
+    // Files are flushed in groups: one flush costs about as much for many files as for one, but
+    // no file's lines wait for the group longer than a moment.
+    const size_t group = std::max<size_t>(16, size_t(jobs) * 8);
 
     auto worker = [&] {
         SetWriterThreads(threadsPerJob);
@@ -339,13 +343,17 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
             } catch (...) {
                 result = {ExitInput, {}, ErrorLine(names[i] + ": not enough memory"), {}};
             }
+            bool wake;
             {
                 const std::lock_guard guard(lock);
                 results[i] = std::move(result);
                 finished.push_back(i);
                 ++finishedCount;
+                // what the main thread waits for: a first file, a whole group, or the last
+                wake = finished.size() == 1 || finished.size() == group || finishedCount == count;
             }
-            changed.notify_one();
+            if (wake)
+                changed.notify_one();
         }
     };
     std::vector<std::thread> threads;
@@ -362,9 +370,6 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     size_t written = 0;
     std::vector<bool> committed(count, false); // the main thread's own
     std::unique_lock guard(lock);
-    // Files are flushed in groups: one flush costs about as much for many files as for one, but
-    // no file's lines wait for the group longer than a moment.
-    const size_t group = std::max<size_t>(16, size_t(jobs) * 8);
     while (written < count) {
         changed.wait(guard, [&] { return !finished.empty(); });
         changed.wait_until(guard, std::chrono::steady_clock::now() + std::chrono::milliseconds(200),

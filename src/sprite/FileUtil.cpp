@@ -20,7 +20,9 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <share.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -89,9 +91,59 @@ std::string NotRegularReason(mode_t mode)
     throw FileError(std::string(what) + " \"" + path + "\": " + reason);
 }
 
-// Opens a regular file for reading. Anything else is refused before it is opened (so that
-// opening a device has no effect) and again once open, and the open itself never waits: a pipe
-// without a writer would block it.
+#ifndef _WIN32
+// Opens a regular file for reading and gives what it is once open. Anything else is refused before
+// it is opened (so that opening a device has no effect) and again once open, and the open itself
+// never waits: a pipe without a writer would block it.
+int OpenRegularFile(const std::string& path, struct stat& st)
+{
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        ThrowFileError("Cannot open file", path, errno);
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        ThrowFileError("Cannot open file", path, err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
+    }
+    ::fcntl(fd, F_SETFL, 0); // reads wait as usual: only the open must not
+    return fd;
+}
+
+struct TFdCloser {
+    int Fd;
+    ~TFdCloser() { ::close(Fd); }
+};
+
+// The first bytes of a file, at most maxBytes, read straight into the result.
+std::vector<uint8_t> ReadStart(const std::string& path, uint64_t maxBytes)
+{
+    struct stat st {};
+    const TFdCloser file{OpenRegularFile(path, st)};
+    const uint64_t size = std::min<uint64_t>(st.st_size < 0 ? 0 : uint64_t(st.st_size), maxBytes);
+    if (size > uint64_t(SIZE_MAX / 2))
+        throw FileError("Cannot read file \"" + path + "\": the file is too large");
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(file.Fd, data.data() + got, data.size() - got);
+        if (n == 0)
+            break;
+        if (n < 0 && errno != EINTR)
+            ThrowFileError("Cannot read file", path, errno);
+        got += n > 0 ? size_t(n) : 0;
+    }
+    data.resize(got);
+    return data;
+}
+#endif
+
+// Opens a regular file for reading (as OpenRegularFile does).
 std::FILE* OpenForReading(const std::string& path)
 {
 #ifdef _WIN32
@@ -108,23 +160,7 @@ std::FILE* OpenForReading(const std::string& path)
     return f;
 #else
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        ThrowFileError("Cannot open file", path, errno);
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        ThrowFileError("Cannot open file", path, err);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        ThrowNotRegular("Cannot open file", path, NotRegularReason(st.st_mode));
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    const int fd = OpenRegularFile(path, st);
     std::FILE* f = ::fdopen(fd, "rb");
     if (!f) {
         const int err = errno;
@@ -158,13 +194,50 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Files being written are reached through their descriptors, with the program's own buffer.
+#ifdef _WIN32
+int CreateNewFile(const fs::path& path)
+{
+    int fd = -1;
+    const errno_t err = _wsopen_s(&fd, path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                                  _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (err != 0)
+        errno = err;
+    return err != 0 ? -1 : fd;
+}
+int WriteSome(int fd, const uint8_t* data, size_t n) { return _write(fd, data, unsigned(std::min<size_t>(n, 1u << 30))); }
+int CloseFile(int fd) { return _close(fd); }
+#else
+int CreateNewFile(const fs::path& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }
+ssize_t WriteSome(int fd, const uint8_t* data, size_t n) { return ::write(fd, data, n); }
+int CloseFile(int fd) { return ::close(fd); }
+#endif
+
+// Writes all of data; false with errno set when the file takes no more.
+bool WriteAll(int fd, const uint8_t* data, size_t n)
+{
+    while (n > 0) {
+        const auto done = WriteSome(fd, data, n);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            if (done == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += done;
+        n -= size_t(done);
+    }
+    return true;
+}
+
 // Flushes an open file's data to disk (a file system that cannot, such as a pipe's, counts as done).
-bool SyncToDisk(std::FILE* f)
+bool SyncToDisk(int fd)
 {
 #ifdef _WIN32
-    return _commit(_fileno(f)) == 0;
+    return _commit(fd) == 0;
 #else
-    return ::fsync(fileno(f)) == 0 || errno == EINVAL || errno == EROFS;
+    return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
 #endif
 }
 
@@ -293,14 +366,57 @@ void InstallSignalCleanup()
     });
 }
 
-// The target with its symbolic links followed, so that the file a link points to is replaced and
-// the link stays.
-fs::path FollowLinks(fs::path target, const std::string& path)
+// The file a write replaces: the target with its symbolic links followed (the file a link points
+// to is replaced and the link stays), and the permission bits of an existing one, which the new
+// file takes over. An existing target that is not a regular file or that is read-only is refused.
+struct TTarget {
+    fs::path Path;
+    std::optional<unsigned> Mode;
+};
+
+#ifdef _WIN32
+TTarget InspectTarget(fs::path target, const std::string& path)
 {
     for (int depth = 0; depth < 40; ++depth) {
         std::error_code ec;
         if (!fs::is_symlink(fs::symlink_status(target, ec)) || ec)
-            return target;
+            break;
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec)
+            throw FileError("Cannot write file \"" + path + "\": " + ec.message());
+        target = link.is_absolute() ? link : target.parent_path() / link;
+        if (depth == 39)
+            ThrowFileError("Cannot write file", path, ELOOP);
+    }
+    std::error_code ec;
+    const fs::file_status st = fs::status(target, ec);
+    if (ec || !fs::exists(st))
+        return {target, std::nullopt};
+    if (!fs::is_regular_file(st))
+        ThrowNotRegular("Cannot write file", path,
+                        fs::is_directory(st) ? "it is a folder, not a file" : "it is not a regular file");
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
+        ThrowNotRegular("Cannot write file", path, "the file is read-only");
+    return {target, std::nullopt};
+}
+#else
+// One look at the target when it does not exist yet, the usual case.
+TTarget InspectTarget(fs::path target, const std::string& path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0)
+            return {target, std::nullopt}; // no file yet (or none that can be reached: creating it will say why)
+        if (!S_ISLNK(st.st_mode)) {
+            if (!S_ISREG(st.st_mode))
+                ThrowNotRegular("Cannot write file", path, NotRegularReason(st.st_mode));
+            if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+                ThrowNotRegular("Cannot write file", path, "the file is read-only");
+            if (::access(target.c_str(), W_OK) != 0)
+                ThrowFileError("Cannot write file", path, errno);
+            return {target, unsigned(st.st_mode & 07777)};
+        }
+        std::error_code ec;
         const fs::path link = fs::read_symlink(target, ec);
         if (ec)
             throw FileError("Cannot write file \"" + path + "\": " + ec.message());
@@ -308,35 +424,7 @@ fs::path FollowLinks(fs::path target, const std::string& path)
     }
     ThrowFileError("Cannot write file", path, ELOOP);
 }
-
-// Refuses an existing target that is not a regular file or that is read-only; returns the
-// permission bits of an existing one, which the new file takes over.
-std::optional<unsigned> CheckTarget(const fs::path& target, const std::string& path)
-{
-#ifdef _WIN32
-    std::error_code ec;
-    const fs::file_status st = fs::status(target, ec);
-    if (ec || !fs::exists(st))
-        return std::nullopt;
-    if (!fs::is_regular_file(st))
-        ThrowNotRegular("Cannot write file", path,
-                        fs::is_directory(st) ? "it is a folder, not a file" : "it is not a regular file");
-    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none)
-        ThrowNotRegular("Cannot write file", path, "the file is read-only");
-    return std::nullopt;
-#else
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0)
-        return std::nullopt; // no file yet (or none that can be reached: creating it will say why)
-    if (!S_ISREG(st.st_mode))
-        ThrowNotRegular("Cannot write file", path, NotRegularReason(st.st_mode));
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        ThrowNotRegular("Cannot write file", path, "the file is read-only");
-    if (::access(target.c_str(), W_OK) != 0)
-        ThrowFileError("Cannot write file", path, errno);
-    return unsigned(st.st_mode & 07777);
 #endif
-}
 
 // "." + the target's name + "." + six characters, in the target's folder; the name is cut (at a
 // character boundary) so that the whole stays within the 255 bytes file systems allow.
@@ -517,6 +605,7 @@ std::string PaletteFolder() { return AddTrailingBackslash(FindDataFolder(Palette
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path)
 {
+#ifdef _WIN32
     FilePtr f(OpenForReading(path));
     const uint64_t size = SizeOfOpenFile(f.get(), path);
     if (size > uint64_t(SIZE_MAX / 2))
@@ -529,10 +618,14 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
         data.resize(got);
     }
     return data;
+#else
+    return ReadStart(path, UINT64_MAX);
+#endif
 }
 
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes)
 {
+#ifdef _WIN32
     FilePtr f(OpenForReading(path));
     const uint64_t size = SizeOfOpenFile(f.get(), path);
     std::vector<uint8_t> data(size_t(std::min<uint64_t>(size, maxBytes)));
@@ -541,20 +634,33 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes)
         ThrowFileError("Cannot read file", path, errno ? errno : EIO);
     data.resize(got);
     return data;
+#else
+    return ReadStart(path, maxBytes);
+#endif
 }
 
 struct TAtomicFile::TState {
     std::string Path; // as given, for messages
     fs::path Target;  // with its links followed
     fs::path Temp;
-    std::unique_ptr<char[]> Buffer; // the buffer of File, which is closed before it goes
-    FilePtr File;
+    int Fd = -1;
+    std::unique_ptr<uint8_t[]> Buffer; // WriteBufferSize bytes, taken at the first small write
+    size_t Buffered = 0;
     TPendingSlot* Slot = nullptr;
+
+    // Writes what the buffer holds; false with errno set when that fails.
+    bool WriteBuffered()
+    {
+        const size_t n = std::exchange(Buffered, 0);
+        return WriteAll(Fd, Buffer.get(), n);
+    }
 
     // Closes and removes the temporary file, unless it has been committed.
     void Discard() noexcept
     {
-        File.reset();
+        if (Fd >= 0)
+            CloseFile(std::exchange(Fd, -1));
+        Buffer.reset();
         if (!Temp.empty()) {
             std::error_code ec;
             fs::remove(Temp, ec);
@@ -569,44 +675,31 @@ TAtomicFile::TAtomicFile(const std::string& path) : State(std::make_unique<TStat
 {
     TState& s = *State;
     s.Path = path;
-    s.Target = FollowLinks(ToPath(path), path);
-    const std::optional<unsigned> mode = CheckTarget(s.Target, path);
+    const TTarget target = InspectTarget(ToPath(path), path);
+    s.Target = target.Path;
+    const std::optional<unsigned> mode = target.Mode;
     InstallSignalCleanup();
     static std::mt19937_64 random{std::random_device{}()};
     static std::mutex randomLock;
-    for (int attempt = 0; attempt < 100 && !s.File; ++attempt) {
+    for (int attempt = 0; attempt < 100 && s.Fd < 0; ++attempt) {
         uint64_t tag;
         {
             std::lock_guard lock(randomLock);
             tag = random();
         }
         s.Temp = TemporaryName(s.Target, tag);
+        s.Fd = CreateNewFile(s.Temp);
 #ifdef _WIN32
         (void)mode;
-        s.File.reset(_wfopen(s.Temp.c_str(), L"wbx"));
 #else
-        const int fd = ::open(s.Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            if (mode)
-                ::fchmod(fd, mode_t(*mode));
-            s.File.reset(::fdopen(fd, "wb"));
-            if (!s.File) {
-                const int err = errno;
-                ::close(fd);
-                ::unlink(s.Temp.c_str());
-                errno = err;
-            }
-        }
+        if (s.Fd >= 0 && mode)
+            ::fchmod(s.Fd, mode_t(*mode));
 #endif
-        if (!s.File && errno != EEXIST)
+        if (s.Fd < 0 && errno != EEXIST)
             break;
     }
-    if (!s.File)
+    if (s.Fd < 0)
         ThrowFileError("Cannot create file", path, errno);
-    // Large writes: the default buffer of a few KiB makes one system call every few KiB.
-    s.Buffer.reset(new (std::nothrow) char[WriteBufferSize]);
-    if (s.Buffer)
-        std::setvbuf(s.File.get(), s.Buffer.get(), _IOFBF, WriteBufferSize);
     s.Slot = RegisterPendingFile(s.Temp);
 }
 
@@ -626,32 +719,40 @@ void TAtomicFile::Fail(int err)
 
 void TAtomicFile::Write(std::span<const uint8_t> data)
 {
-    if (!State->File)
-        ThrowFileError("Cannot write file", State->Path, EBADF);
-    if (!data.empty() && std::fwrite(data.data(), 1, data.size(), State->File.get()) != data.size())
+    TState& s = *State;
+    if (s.Fd < 0)
+        ThrowFileError("Cannot write file", s.Path, EBADF);
+    if (s.Buffered + data.size() > WriteBufferSize && !s.WriteBuffered())
         Fail(errno ? errno : EIO);
+    if (data.size() < WriteBufferSize && !s.Buffer)
+        s.Buffer.reset(new (std::nothrow) uint8_t[WriteBufferSize]);
+    if (data.size() >= WriteBufferSize || !s.Buffer) {
+        if (!WriteAll(s.Fd, data.data(), data.size()))
+            Fail(errno ? errno : EIO);
+        return;
+    }
+    std::memcpy(s.Buffer.get() + s.Buffered, data.data(), data.size());
+    s.Buffered += data.size();
 }
 
 void TAtomicFile::Close(bool sync)
 {
     TState& s = *State;
-    if (!s.File)
+    if (s.Fd < 0)
         ThrowFileError("Cannot write file", s.Path, EBADF);
-    std::FILE* f = s.File.get();
-    if (std::fflush(f) != 0)
+    if (!s.WriteBuffered())
         Fail(errno ? errno : EIO);
-    if (sync && !SyncToDisk(f))
-        Fail(errno);
-    const int err = std::fclose(s.File.release()) == 0 ? 0 : errno ? errno : EIO;
     s.Buffer.reset(); // files closed and kept for a later rename (TFileBatch) hold no buffer
-    if (err)
-        Fail(err);
+    if (sync && !SyncToDisk(s.Fd))
+        Fail(errno);
+    if (CloseFile(std::exchange(s.Fd, -1)) != 0)
+        Fail(errno ? errno : EIO);
 }
 
 void TAtomicFile::Replace()
 {
     TState& s = *State;
-    if (s.File || s.Temp.empty())
+    if (s.Fd >= 0 || s.Temp.empty())
         ThrowFileError("Cannot write file", s.Path, EBADF);
     std::error_code ec;
     fs::rename(s.Temp, s.Target, ec);

@@ -65,3 +65,34 @@ TEST(FileBatch, DeferredCommitsWaitForTheirBatchOnTheirThreadOnly)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     fs::remove_all(dir);
 }
+
+// Writes of every size (filling the buffer exactly, crossing it, larger than it) arrive whole and
+// in order, and reads give back exactly what is there.
+TEST(AtomicFile, WritesOfEverySizeArriveInOrderAndReadBackExactly)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("vantrel-atomic-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "out.shp").string();
+    std::vector<uint8_t> expected;
+    {
+        TAtomicFile file(path);
+        uint8_t value = 0;
+        for (const size_t size : {size_t(1), size_t(256 << 10) - 1, size_t(0), size_t(3), size_t(300 << 10), size_t(10),
+                                  size_t(256 << 10), size_t(1)}) {
+            const std::vector<uint8_t> piece(size, ++value);
+            file.Write(piece);
+            expected.insert(expected.end(), piece.begin(), piece.end());
+        }
+        file.Commit();
+        EXPECT_THROW(file.Write(std::vector<uint8_t>{1}), FileError);
+    }
+    EXPECT_EQ(ReadWholeFile(path), expected);
+    EXPECT_EQ(ReadFileHead(path, 5), std::vector<uint8_t>(expected.begin(), expected.begin() + 5));
+    EXPECT_EQ(ReadFileHead(path, expected.size() + 9), expected);
+    WriteFileAtomic(path, {});
+    EXPECT_TRUE(ReadWholeFile(path).empty());
+    EXPECT_TRUE(ReadFileHead(path, 16).empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    fs::remove_all(dir);
+}
