@@ -177,6 +177,25 @@ BENCHMARK_CAPTURE(RenderFrames, Plain, TLook::Plain)->UseManualTime()->Unit(benc
 BENCHMARK_CAPTURE(RenderFrames, SideColour, TLook::SideColour)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RenderFrames, Luminosity, TLook::Luminosity)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// The display image of every frame (what the view, the thumbnails and the tool's pictures are made
+// of) after the settings changed, from the same sprite as RenderFrames.
+void FrameImages(benchmark::State& state, TLook look)
+{
+    static const std::unique_ptr<TSHP> sprite = SyntheticSprite(LargeFrames / 4, LargeSide, LargeSide);
+    sprite->SHPType = TSHPType::Unit;
+    sprite->SetTransparentShadows(true);
+    sprite->SetUseSideColour(look == TLook::SideColour);
+    sprite->SetLuminosity(look == TLook::Luminosity ? 20 : 0);
+    RunAgainstMemcpy(state, FrameBlocks(*sprite), [&] {
+        sprite->InvalidateFrames();
+        for (int i = 0; i < sprite->FrameCount(); ++i)
+            benchmark::DoNotOptimize(FrameToPNG(*sprite, i, false));
+    });
+}
+BENCHMARK_CAPTURE(FrameImages, Plain, TLook::Plain)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FrameImages, SideColour, TLook::SideColour)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FrameImages, Luminosity, TLook::Luminosity)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // The display image of every frame of the first half, laid over its shadow frame.
 void FrameToPNGOverShadows(benchmark::State& state)
 {

@@ -35,7 +35,8 @@ void CopyAlphaToPNG(QImage& png, TSHP& sprite, int i);
 void OverlayOpaquePixels(const QImage& source, QImage& target);
 // The display image of frame i (ARGB32, not premultiplied), laid over its shadow frame when
 // mergeShadow is set, the sprite has shadow frames and i lies in the first half; a null image
-// for an empty canvas or a sprite without frames.
+// for an empty canvas or a sprite without frames. Made straight from the frames' indices: the
+// render caches are neither made nor read.
 QImage FrameToPNG(TSHP& sprite, int i, bool mergeShadow);
 // The part area (clipped to the canvas) of that image, made without the rest; null when nothing
 // of it lies inside the canvas.

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -61,10 +64,6 @@ void ShiftLuminosity(int16_t luminosity, TPalette& pal)
         pal[size_t(e)] = HSLToRGB(hsl);
     }
 }
-
-// The colour and opacity each index is drawn with in one frame, packed as blue, green, red and
-// alpha from the low byte up, so that the pixel loop is one table lookup a pixel.
-using TPixelTable = std::array<uint32_t, 256>;
 
 constexpr uint32_t Packed(TColour24 c, uint8_t alpha)
 {
@@ -147,11 +146,89 @@ __attribute__((target("avx2"))) size_t MapPixelsAVX2(const uint8_t* src, const T
 }
 #endif
 
+#if VANTREL_RENDER_AVX2
+// Whole packed pixels, eight at a time: table[src[k]], or where top is given and its pixel is
+// transparent, underTable[under[k]]. Leaves the last pixels (fewer than eight) to the caller.
+__attribute__((target("avx2"))) size_t MapWholePixelsAVX2(const uint8_t* src, const TPixelTable& table,
+                                                          const uint8_t* under, const TPixelTable* underTable,
+                                                          size_t n, uint32_t* out)
+{
+    const int* entries = reinterpret_cast<const int*>(table.data());
+    size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i indices = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + k)));
+        __m256i pixels = _mm256_i32gather_epi32(entries, indices, 4);
+        if (under) {
+            const __m256i clear = _mm256_cmpeq_epi32(_mm256_srli_epi32(pixels, 24), _mm256_setzero_si256());
+            if (!_mm256_testz_si256(clear, clear)) {
+                const __m256i below = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(under + k)));
+                const __m256i shown = _mm256_i32gather_epi32(reinterpret_cast<const int*>(underTable->data()), below, 4);
+                pixels = _mm256_blendv_epi8(pixels, shown, clear);
+            }
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), pixels);
+    }
+    return k;
+}
+#endif
+
+// VANTREL_PORTABLE_PIXELS set in the environment keeps to the portable loops (they are tested so).
+bool HasAVX2()
+{
+#if VANTREL_RENDER_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2") && !std::getenv("VANTREL_PORTABLE_PIXELS");
+    return avx2;
+#else
+    return false;
+#endif
+}
+
+// out[k] := table[src[k]] for n pixels; eight indices are read as one word, pixels stored in pairs.
+size_t MapWholePixelsPortable(const uint8_t* src, const TPixelTable& table, size_t n, uint32_t* out)
+{
+    size_t k = 0;
+    if constexpr (std::endian::native == std::endian::little)
+        for (; k + 8 <= n; k += 8) {
+            uint64_t w;
+            std::memcpy(&w, src + k, 8);
+            const uint64_t pairs[4] = {table[w & 0xFF] | uint64_t(table[w >> 8 & 0xFF]) << 32,
+                                       table[w >> 16 & 0xFF] | uint64_t(table[w >> 24 & 0xFF]) << 32,
+                                       table[w >> 32 & 0xFF] | uint64_t(table[w >> 40 & 0xFF]) << 32,
+                                       table[w >> 48 & 0xFF] | uint64_t(table[w >> 56]) << 32};
+            std::memcpy(out + k, pairs, sizeof pairs);
+        }
+    return k;
+}
+
+// out[k] := table[src[k]], or where under is given and that pixel is transparent,
+// underTable[under[k]].
+void MapWholePixels(const uint8_t* src, const TPixelTable& table, const uint8_t* under,
+                    const TPixelTable* underTable, size_t n, uint32_t* out)
+{
+    size_t k = 0;
+#if VANTREL_RENDER_AVX2
+    if (HasAVX2())
+        k = MapWholePixelsAVX2(src, table, under, underTable, n, out);
+#endif
+    if (!under)
+        k += MapWholePixelsPortable(src + k, table, n - k, out + k);
+    for (; k < n; ++k) {
+        const uint32_t p = table[src[k]];
+        out[k] = p >> 24 || !under ? p : (*underTable)[under[k]];
+    }
+}
+
+// The part of one row a frame's content covers, and where its indices are read.
+struct TRowSource {
+    const uint8_t* Indices = nullptr; // the row's index 0 of the canvas; null outside the content
+    size_t Begin = 0, End = 0;         // columns of the content
+    bool Covers(size_t from, size_t to) const { return Indices && from >= Begin && to <= End; }
+};
+
 void MapPixels(const uint8_t* src, const TPixelTable& table, size_t n, uint8_t* rgb, uint8_t* alpha)
 {
 #if VANTREL_RENDER_AVX2
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+    if (HasAVX2()) {
         const size_t done = MapPixelsAVX2(src, table, n, rgb, alpha);
         src += done, rgb += 3 * done, alpha += done, n -= done;
     }
@@ -182,17 +259,9 @@ void TSHP::RenderFrame(int i)
     if (Width <= 0 || Height <= 0)
         return;
 
-    // The palette comes first: when it cannot be had (a missing iso palette) the frame keeps
-    // its state and the next render tries again.
-    TPalette pal;
-    GetFramePalette(i, pal);
-
-    const bool shadowFrame = HasShadowFrames() && i > 0 && i >= FrameCount() / 2;
-    uint8_t shadowIndex = 0;
-    if (TransparentShadows && IsValidGame(Game) &&
-        (Game == TSHPGame::TD || Game == TSHPGame::RA1 || shadowFrame))
-        shadowIndex = ShadowIndices[uint8_t(Game)];
-    const TPixelTable table = MakePixelTable(pal, shadowFrame, TransparentShadows, shadowIndex);
+    // The table comes first: when its palette cannot be had (a missing iso palette) the frame
+    // keeps its state and the next render tries again.
+    const TPixelTable table = FramePixelTable(i);
 
     const size_t width = size_t(Width), height = size_t(Height);
     const size_t pixels = width * height;
@@ -231,6 +300,76 @@ void TSHP::RenderFrame(int i)
             FillPixels(table[0], cx, rgb + 3 * in, alpha + in);
     }
     f.CacheArea = {true, uint16_t(x0), uint16_t(y0), uint16_t(cx), uint16_t(cy)};
+}
+
+TPixelTable TSHP::FramePixelTable(int i)
+{
+    TPalette pal;
+    GetFramePalette(i, pal);
+    const bool shadowFrame = HasShadowFrames() && i > 0 && i >= FrameCount() / 2;
+    uint8_t shadowIndex = 0;
+    if (TransparentShadows && IsValidGame(Game) &&
+        (Game == TSHPGame::TD || Game == TSHPGame::RA1 || shadowFrame))
+        shadowIndex = ShadowIndices[uint8_t(Game)];
+    return MakePixelTable(pal, shadowFrame, TransparentShadows, shadowIndex);
+}
+
+void TSHP::DrawFramePixels(int i, int under, const TFrameRect& area, uint32_t* out, size_t stride)
+{
+    const TSHPFrame& top = GetFrame(i);
+    const TSHPFrame* below = under >= 0 ? &GetFrame(under) : nullptr;
+    const auto clip = [](int from, int length, int limit) {
+        const int64_t begin = std::clamp<int64_t>(from, 0, std::max(limit, 0));
+        const int64_t end = std::clamp<int64_t>(int64_t(from) + std::max(length, 0), begin, std::max(limit, 0));
+        return std::pair<size_t, size_t>(size_t(begin), size_t(end));
+    };
+    const auto [left, right] = clip(area.X, area.CX, Width);
+    const auto [firstRow, endRow] = clip(area.Y, area.CY, Height);
+    if (left == right || firstRow == endRow)
+        return;
+
+    const uint32_t transparent = Packed(TransparentColour, 0);
+    const TPixelTable topTable = FramePixelTable(i);
+    const TPixelTable underTable = below ? FramePixelTable(under) : TPixelTable{};
+    // Where only the top frame has content, its transparent pixels show the canvas's.
+    TPixelTable topAlone = topTable;
+    if (below)
+        for (uint32_t& p : topAlone)
+            p = p >> 24 ? p : transparent;
+
+    const size_t width = size_t(Width);
+    const std::vector<uint8_t> zeros(!top.Data || (below && !below->Data) ? width : 0, 0);
+    const auto rowOf = [&](const TSHPFrame& f, size_t y) {
+        const size_t x0 = std::min<size_t>(f.X, width), y0 = f.Y;
+        const size_t cx = std::min<size_t>(f.CX, width - x0);
+        TRowSource row;
+        if (cx > 0 && y >= y0 && y < y0 + f.CY) // frames without pixels count as all index 0
+            row = {f.Data ? f.Data.get() + y * width : zeros.data(), x0, x0 + cx};
+        return row;
+    };
+    for (size_t y = firstRow; y < endRow; ++y) {
+        uint32_t* line = out + (y - firstRow) * stride;
+        const TRowSource t = rowOf(top, y), b = below ? rowOf(*below, y) : TRowSource{};
+        std::array<size_t, 6> cuts = {left, right, t.Begin, t.End, b.Begin, b.End};
+        for (size_t& c : cuts)
+            c = std::clamp(c, left, right);
+        std::sort(cuts.begin(), cuts.end());
+        for (size_t c = 0; c + 1 < cuts.size(); ++c) {
+            const size_t from = cuts[c], to = cuts[c + 1], n = to - from;
+            if (n == 0)
+                continue;
+            uint32_t* dst = line + (from - left);
+            const bool inTop = t.Covers(from, to), inUnder = b.Covers(from, to);
+            if (inTop && inUnder)
+                MapWholePixels(t.Indices + from, topTable, b.Indices + from, &underTable, n, dst);
+            else if (inTop)
+                MapWholePixels(t.Indices + from, topAlone, nullptr, nullptr, n, dst);
+            else if (inUnder)
+                MapWholePixels(b.Indices + from, underTable, nullptr, nullptr, n, dst);
+            else
+                std::fill_n(dst, n, transparent);
+        }
+    }
 }
 
 void TSHP::ResetFrameCache(int i)

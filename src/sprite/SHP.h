@@ -60,6 +60,10 @@ struct TFrameRect {
     int CY = 0;
     friend bool operator==(const TFrameRect&, const TFrameRect&) = default;
 };
+// The colour and opacity each palette index of a frame is drawn with, packed as 0xAARRGGBB
+// (blue in the low byte: the byte order of a 32-bit blue, green, red, alpha pixel).
+using TPixelTable = std::array<uint32_t, 256>;
+
 // The smallest rectangle holding every non-zero byte of a width x height canvas (rows back to
 // back); (0, 0, 0, 0) when there is none.
 TFrameRect NonZeroBounds(const uint8_t* data, int width, int height);
@@ -218,6 +222,12 @@ public:
     void RenderFrame(int i);
     void ResetFrameCache(int i);
     void GetFramePalette(int i, TPalette& dest);
+    TPixelTable FramePixelTable(int i);
+    // The pixels of frame i where it is not transparent and those of frame under elsewhere (frame
+    // i alone when under is negative), for the part area of the canvas (clipped to it), packed as
+    // in TPixelTable: exactly what the render caches hold, made straight from the indices without
+    // them. Row r of the part goes to out + r * stride.
+    void DrawFramePixels(int i, int under, const TFrameRect& area, uint32_t* out, size_t stride);
     void SetUseSideColour(bool on);
     void SetSideColour(uint32_t value); // 0x00RRGGBB
     void SetTransparentShadows(bool on);

@@ -375,3 +375,56 @@ TEST(Render, RerendersEqualTheRulesPixelByPixel)
             expectRules(i, "after a change");
         }
 }
+
+// The pixels drawn straight from the indices are those of the caches, the frame's own where it
+// is not transparent and its partner's elsewhere: damaged and empty rectangles, frames without
+// pixels, parts of rows that do not start on a multiple of eight, an iso palette whose index 0
+// is not the transparent colour.
+TEST(Render, DrawnPixelsEqualTheCachesOverTheFrameBelow)
+{
+    TAppFolder app;
+    std::vector<uint8_t> iso = TaggedPaletteFile(11);
+    iso[0] = 5, iso[1] = 6, iso[2] = 7;
+    app.Write("palette/TS/isotem.pal", iso);
+    std::mt19937 rng(9);
+    const int width = 37, height = 11;
+    auto s = std::make_unique<TSHP>();
+    s->Game = TSHPGame::TS;
+    s->SHPType = TSHPType::BuildingIsoTemperate;
+    s->AddFrames(8, width, height);
+    for (TSHPFrame& f : s->Frames)
+        for (int p = 0; p < width * height; ++p)
+            f.Data[size_t(p)] = rng() % 3 ? uint8_t(rng()) : 0;
+    s->Frames[1].X = 30, s->Frames[1].CX = 20; // reaches past the right edge
+    s->Frames[2].Y = 4, s->Frames[2].CY = 3;
+    s->Frames[5].Data.reset();
+    s->Frames[6].CX = 0;
+    s->SetUseSideColour(true);
+    s->SetLuminosity(12);
+    s->SetTransparentShadows(true);
+    const auto cachePixel = [&](int i, int at) {
+        const TColour24 c = s->GetFrameRGB(i)[at];
+        return uint32_t(c.B) | uint32_t(c.G) << 8 | uint32_t(c.R) << 16 | uint32_t(s->GetFrameAlpha(i)[at]) << 24;
+    };
+    for (int i = 0; i < 4; ++i)
+        for (const int under : {-1, i + 4, 6, 1})
+            for (const TFrameRect area : {TFrameRect{0, 0, width, height}, TFrameRect{3, 2, 29, 5},
+                                          TFrameRect{int(rng() % 30), int(rng() % 9), 1 + int(rng() % 7), 2}}) {
+                std::vector<uint32_t> out(size_t(area.CX * area.CY) + 1, 0xDEADBEEFu);
+                s->DrawFramePixels(i, under, area, out.data(), size_t(area.CX));
+                for (int y = 0; y < area.CY; ++y)
+                    for (int x = 0; x < area.CX; ++x) {
+                        const int at = (area.Y + y) * width + area.X + x;
+                        const uint32_t own = cachePixel(i, at);
+                        const uint32_t expected = own >> 24 || under < 0 ? own : cachePixel(under, at);
+                        ASSERT_EQ(out[size_t(y * area.CX + x)], expected)
+                            << "frame " << i << " over " << under << " at " << area.X + x << "," << area.Y + y;
+                    }
+                EXPECT_EQ(out.back(), 0xDEADBEEFu) << "nothing written past the part";
+            }
+    // A part reaching outside the canvas is cut to it.
+    std::vector<uint32_t> corner(4, 0xDEADBEEFu);
+    s->DrawFramePixels(0, -1, {width - 1, height - 1, 5, 5}, corner.data(), 1);
+    EXPECT_EQ(corner[0], cachePixel(0, width * height - 1));
+    EXPECT_EQ(corner[1], 0xDEADBEEFu);
+}

@@ -112,9 +112,9 @@ TEST_F(MainWindowTest, SteppingWrapsAroundAndMovesTheTrackBar)
     EXPECT_EQ(main.TrackBar->value(), 0);
     main.NextFrameButton->click();
     EXPECT_EQ(main.FrameLabel->text(), "001/343");
-    // The frame left behind loses its render caches; the one shown keeps them.
+    // The view draws from the indices: no frame holds render caches.
     EXPECT_FALSE(main.CurrentSHP->GetFrame(0).RGBCache);
-    EXPECT_TRUE(main.CurrentSHP->GetFrame(1).RGBCache);
+    EXPECT_FALSE(main.CurrentSHP->GetFrame(1).RGBCache);
 }
 
 TEST_F(MainWindowTest, ArrowKeysStepFramesOnlyWithASprite)
