@@ -35,17 +35,12 @@ bool DrawnOverShadow(const TSHP& sprite, int frame, const TRenderSettings& setti
 }
 
 // The picture of one frame at the canvas size: the frame (over its shadow frame), blended over
-// the tiled background when there is one. A frame of -1 gives the background alone. The render
-// caches are freed at once, so that the memory of a frame is held only while it is drawn.
+// the tiled background when there is one. A frame of -1 gives the background alone.
 QImage ComposeFrame(TSHP& sprite, int frame, const TRenderSettings& settings)
 {
     QImage image;
-    if (frame >= 0) {
+    if (frame >= 0)
         image = FrameToPNG(sprite, frame, settings.DrawShadows);
-        sprite.FreeFrameCache(frame);
-        if (DrawnOverShadow(sprite, frame, settings))
-            sprite.FreeFrameCache(frame + sprite.FrameCount() / 2);
-    }
     if (settings.Background.isNull()) {
         if (image.isNull()) {
             image = QImage(sprite.Width, sprite.Height, QImage::Format_ARGB32);
@@ -172,6 +167,20 @@ std::string CheckRenderWork(const TSHP& sprite, const TRenderSettings& settings,
     return what;
 }
 
+// Frame 3 of an iso building is drawn with the iso palette of its game: when the frames to draw
+// include it (or draw a frame over it), that file is read first, so that a missing one is an
+// error of the input.
+void ReadIsoPalette(TSHP& sprite, const TRenderSettings& settings, const TRenderJob& job)
+{
+    const int iso = 3;
+    if (sprite.FrameCount() <= iso)
+        return;
+    const bool drawn = job.Kind != TRenderJob::One || job.Frame == iso ||
+                       (DrawnOverShadow(sprite, job.Frame, settings) && job.Frame + sprite.FrameCount() / 2 == iso);
+    if (drawn)
+        Reading([&] { sprite.FramePixelTable(iso); });
+}
+
 struct TRenderRequest {
     TRenderSettings Settings;
     TRenderJob Job;
@@ -213,6 +222,7 @@ void RenderFile(const std::string& file, const std::string& out, const TArgs& ar
         args.Fail("frame " + std::to_string(job.Frame) + " is out of range: " + Quoted(file) + " has " +
                   std::to_string(count) + " frame(s), 0 to " + std::to_string(count - 1));
     const std::string what = CheckRenderWork(*sprite, settings, job, file);
+    ReadIsoPalette(*sprite, settings, job);
     Writing([&] {
         if (job.Kind == TRenderJob::Sheet)
             WriteSheet(*sprite, settings, out);

@@ -72,7 +72,8 @@ How they are drawn:
                          "Building (IsoUrban)", Cameo, Unit (any case)
                          Game and type decide the remap colours, the shadow
                          rules and the default palette.
-  --palette FILE.pal     draw with this palette
+  --palette FILE.pal     draw with this palette: a file, or one below the palette
+                         folder such as TS/unittem.pal
   --data-dir DIR         folder holding palette/ and cscheme/ (default: the
                          data folders, see 'vantrel-cli help')
   --side-colour COLOUR   draw the remap colours in shades of COLOUR: Gold, Red,

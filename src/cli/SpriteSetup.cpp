@@ -146,7 +146,9 @@ void ApplyGameAndType(TSHP& sprite, const TArgs& args)
 void ChoosePalette(TSHP& sprite, const TArgs& args)
 {
     if (const auto palette = args.Value("--palette")) {
-        Reading([&] { sprite.LoadPalette(*palette); });
+        // A name that is no file here may name one below the palette folder ("TS/unittem.pal").
+        const std::string below = FileExists(*palette) ? std::string() : FindPaletteBelow(PaletteFolder(), *palette);
+        Reading([&] { sprite.LoadPalette(below.empty() ? *palette : below); });
         return;
     }
     if (sprite.CustomPalette)

@@ -158,6 +158,28 @@ std::optional<TPalette> DefaultPaletteOf(TSHPGame game, TSHPType type, const std
     return probe.Palette;
 }
 
+std::string FindPaletteBelow(const std::string& folder, const std::string& name)
+{
+    std::vector<std::string> parts(1);
+    for (const char c : name) {
+        if (c == '/' || c == PathSeparator)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    std::string path = folder;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const bool last = k + 1 == parts.size();
+        if (parts[k].empty() || parts[k] == "." || parts[k] == ".." || parts[k].find(':') != std::string::npos)
+            return {};
+        const std::string found = FindEntry(path, parts[k], !last);
+        if (found.empty())
+            return {};
+        path = AddTrailingBackslash(path) + found;
+    }
+    return path;
+}
+
 void TSHP::GetIsoPalette(TPalette& dest)
 {
     if (!IsoPalette) {

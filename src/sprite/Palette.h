@@ -32,6 +32,10 @@ std::string DefaultPaletteBaseName(TSHPGame game, TTheatre theatre, TSHPType typ
 // The palette a sprite of game and type gets from the palette folder (its default palette, else
 // the fallback), or nothing when the folder has none for the game.
 std::optional<TPalette> DefaultPaletteOf(TSHPGame game, TSHPType type, const std::string& folder);
+// A palette named as a path below the palette folder ("TS/unittem.pal", parts separated by "/"
+// or the platform's separator, each matched regardless of case): the path of that file, or ""
+// when there is none (and for absolute names and names that climb out with "..").
+std::string FindPaletteBelow(const std::string& folder, const std::string& name);
 // The iso palette name of an Iso building type ("isosno", "isotem", "isourb").
 std::string IsoPaletteBaseName(TSHPType type);
 

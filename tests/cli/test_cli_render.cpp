@@ -254,6 +254,38 @@ TEST(CliRender, PaletteChoice)
     const RunResult missing = RunCli({"render", plain, "-o", empty / "a.png", "--palette", empty / "nope.pal"});
     EXPECT_EQ(missing.Status, 2);
     EXPECT_NE(missing.Err.find("nope.pal"), std::string::npos);
+
+    // A name that is no file is looked for below the palette folder, regardless of case; it may
+    // not climb out of it.
+    dir.Write("data/palette/TS/Ones.pal", MakePalFile(One, Two, Three));
+    ASSERT_EQ(RunCli({"render", plain, "-o", png, "--data-dir", dir.Data(), "--palette", "ts/ONES.PAL"}).Status, 0);
+    EXPECT_EQ(Load(png).pixel(1, 0), qRgb(4, 8, 12));
+    EXPECT_EQ(RunCli({"render", plain, "-o", png, "--data-dir", dir.Data(), "--palette", "../palette/TS/Ones.pal"}).Status,
+              2);
+}
+
+// Frame 3 of an iso building needs its game's iso palette: a missing one fails the input (status 2)
+// when frame 3 is drawn, and does not matter for the other frames.
+TEST(CliRender, MissingIsoPaletteIsAnInputError)
+{
+    DataDir dir;
+    TSFrameSpec f;
+    f.CX = 4, f.CY = 2, f.Pixels = {1, 2, 3, 4, 5, 6, 7, 8};
+    const std::string shp = dir.Write("iso.shp", MakeTSFile(4, 2, std::vector<TSFrameSpec>(8, f)));
+    const std::vector<std::string> look = {"--data-dir", dir.Data(), "--game", "ts", "--type", "building (isotemperate)"};
+    auto render = [&](std::vector<std::string> args) {
+        args.insert(args.end(), look.begin(), look.end());
+        return RunCli(args);
+    };
+    EXPECT_EQ(render({"render", shp, "-o", dir / "f0.png"}).Status, 0);
+    const RunResult three = render({"render", shp, "-o", dir / "f3.png", "--frame", "3"});
+    EXPECT_EQ(three.Status, 2);
+    EXPECT_NE(three.Err.find("isotem.pal"), std::string::npos) << three.Err;
+    EXPECT_EQ(render({"render", shp, "-o", dir / "s.png", "--sheet"}).Status, 2);
+    EXPECT_FALSE(Exists(dir / "f3.png") || Exists(dir / "s.png"));
+    dir.Write("data/palette/TS/isotem.pal", MakePalFile(One, Two, Three));
+    EXPECT_EQ(render({"render", shp, "-o", dir / "f3.png", "--frame", "3"}).Status, 0);
+    EXPECT_EQ(Load(dir / "f3.png").pixel(0, 0), qRgb(4, 8, 12));
 }
 
 TEST(CliRender, FailuresNameTheFileAndKeepTheOldOutput)
