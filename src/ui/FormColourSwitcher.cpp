@@ -72,10 +72,6 @@ QImage RenderWithPalette(TSHP& sprite, const TPalette& palette, int i)
     } catch (const std::exception&) {
         // A frame that cannot be drawn (it is reported by the main window) gives no image.
     }
-    // The caches hold colours of a palette that is put back now; they would only be drawn again.
-    sprite.FreeFrameCache(i);
-    if (sprite.HasShadowFrames())
-        sprite.FreeFrameCache(i + sprite.FrameCount() / 2);
     return image;
 }
 

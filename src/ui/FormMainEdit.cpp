@@ -187,10 +187,6 @@ void TFrmMain::SpriteEdited(const TEditOutcome& outcome)
     TSHP& sprite = *CurrentSHP;
     const int count = sprite.FrameCount();
     const int shown = std::clamp(outcome.Show >= 0 ? outcome.Show : CurrentFrame, 0, std::max(0, count - 1));
-    // The frames moved: only the one shown keeps its render caches, and it is drawn afresh.
-    for (int i = 0; i < count; ++i)
-        if (i != shown)
-            sprite.FreeFrameCache(i);
     CurrentFrame = shown;
     {
         const QSignalBlocker block(TrackBar);

@@ -631,27 +631,15 @@ void TFrmOpen::ShowPreviewFrame()
     }
     try {
         const QImage frame = FrameToPNG(*PreviewSHP, PreviewFrame, true);
-        FreePreviewCaches();
         if (frame.isNull())
             PreviewImage->clear();
         else
             PreviewImage->setPixmap(QPixmap::fromImage(ComposePreview(frame, QSize(PreviewSize, PreviewSize))));
     } catch (const std::exception& e) {
-        FreePreviewCaches();
         PreviewImage->clear();
         ShowPreviewMessage(QString::fromUtf8(e.what()));
     }
     PreviewImage->update();
-}
-
-// The preview keeps only its small picture: the render caches of the frame shown (and of its
-// shadow frame) go at once, so that an animation over many large frames does not pile them up.
-void TFrmOpen::FreePreviewCaches()
-{
-    const int half = PreviewSHP->FrameCount() / 2;
-    PreviewSHP->FreeFrameCache(PreviewFrame);
-    if (PreviewSHP->HasShadowFrames() && PreviewFrame < half)
-        PreviewSHP->FreeFrameCache(PreviewFrame + half);
 }
 
 void TFrmOpen::PreviewTimerTimer()

@@ -117,7 +117,6 @@ private:
     void LoadPreview(int row);
     void ShowPreviewError(const QString& message);
     void ShowPreviewMessage(const QString& message);
-    void FreePreviewCaches();
     void SetPreviewControlsEnabled(bool on);
     int SelectedRow() const;
 

@@ -88,8 +88,6 @@ QPixmap TFramesModel::Thumbnail(int frame) const
     } catch (const std::exception&) {
         image = QImage();
     }
-    if (frame != KeptFrame)
-        Sprite()->FreeFrameCache(frame);
     const QSize box(ThumbnailSize, ThumbnailSize);
     const bool small = !image.isNull() && image.width() <= box.width() && image.height() <= box.height();
     auto* pixmap = new QPixmap(QPixmap::fromImage(small ? ComposePreview(image, box) : ComposeThumbnail(image, box)));
@@ -225,7 +223,6 @@ void TFramesPanel::SetOwner(const std::unique_ptr<TSHP>* owner) { Model->SetOwne
 
 void TFramesPanel::SpriteShown()
 {
-    Model->KeptFrame = 0;
     Model->Reset();
     if (Model->rowCount() > 0)
         SelectFrames({0}, 0);
@@ -234,7 +231,6 @@ void TFramesPanel::SpriteShown()
 void TFramesPanel::FramesChanged(const std::vector<int>& select, int current)
 {
     const std::vector<int> chosen = SelectedFrames();
-    Model->KeptFrame = current;
     Model->Reset();
     SelectFrames(select.empty() ? chosen : select, current);
 }
@@ -243,7 +239,6 @@ void TFramesPanel::ShowCurrent(int frame)
 {
     if (Syncing || frame < 0 || frame >= Model->rowCount())
         return;
-    Model->KeptFrame = frame;
     QItemSelectionModel* selection = List->selectionModel();
     const QModelIndex index = Model->index(frame);
     if (selection->currentIndex() == index)
@@ -287,7 +282,6 @@ void TFramesPanel::SelectFrames(const std::vector<int>& frames, int current)
     Syncing = true;
     List->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (current >= 0 && current < count) {
-        Model->KeptFrame = current;
         List->selectionModel()->setCurrentIndex(Model->index(current), QItemSelectionModel::NoUpdate);
         List->scrollTo(Model->index(current));
     }

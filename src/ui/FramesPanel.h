@@ -34,8 +34,6 @@ public:
     void Reset();
     // Thumbnails are made again when the sprite is drawn otherwise than when they were made.
     void CheckLook();
-    // The frame whose render caches the window keeps (the others are freed after a thumbnail).
-    int KeptFrame = 0;
     // The frames highlighted as partners of the chosen ones.
     void SetPartners(const std::vector<int>& frames);
     int ThumbnailsMade() const { return Made; }
