@@ -159,7 +159,8 @@ BENCHMARK(EncodeTDThreads)->ArgName("threads")->Arg(1)->Arg(2)->Apply(DecodeSett
 
 enum class TLook { Plain, SideColour, Luminosity };
 
-// Every frame rendered again after the settings changed; the caches stay allocated.
+// Every frame's render caches (the whole-canvas colours and opacities GetFrameRGB and
+// GetFrameAlpha hand out) rendered again after the settings changed; the caches stay allocated.
 void RenderFrames(benchmark::State& state, TLook look)
 {
     static const std::unique_ptr<TSHP> sprite = SyntheticSprite(LargeFrames / 4, LargeSide, LargeSide);
