@@ -241,6 +241,46 @@ bool SyncToDisk(int fd)
 #endif
 }
 
+// Files without a name (Linux): written in the target's folder and given the target's name once
+// complete, so that no one sees them under another name and they vanish with the process however
+// it ends. Each stays open until then; beyond a few dozen at once, files are written under a
+// temporary name as elsewhere, so that many files waiting for their names do not use up what
+// the process may open.
+#if defined(__linux__) && defined(O_TMPFILE)
+constexpr int MaxUnnamedFiles = 64;
+std::atomic<int> UnnamedFiles{0};
+
+// A file without a name in folder, or -1 when that cannot be had (the caller then writes a
+// temporary file, whose errors say what is wrong).
+int OpenUnnamedFile(const fs::path& folder)
+{
+    static const bool namable = ::access("/proc/self/fd", X_OK) == 0; // linkat finds the file there
+    if (!namable)
+        return -1;
+    if (UnnamedFiles.fetch_add(1) >= MaxUnnamedFiles) {
+        UnnamedFiles.fetch_sub(1);
+        return -1;
+    }
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        UnnamedFiles.fetch_sub(1);
+    return fd;
+}
+
+void ReleaseUnnamedFile() { UnnamedFiles.fetch_sub(1); }
+
+// Gives the open file without a name the name path: 0 or the error (EEXIST when it is taken).
+int LinkUnnamedFile(int fd, const fs::path& path)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+#else
+int OpenUnnamedFile(const fs::path&) { return -1; }
+void ReleaseUnnamedFile() {}
+int LinkUnnamedFile(int, const fs::path&) { return ENOTSUP; }
+#endif
+
 // Flushes the given files' data to disk: on Linux everything written to their file system at once,
 // elsewhere each file (Windows) or the whole system's buffers.
 void FlushToDisk(const std::vector<std::string>& files)
@@ -644,6 +684,8 @@ struct TAtomicFile::TState {
     fs::path Target;  // with its links followed
     fs::path Temp;
     int Fd = -1;
+    bool Unnamed = false; // written without a name, which it gets in Replace
+    bool Closed = false;  // written, to be replaced
     std::unique_ptr<uint8_t[]> Buffer; // WriteBufferSize bytes, taken at the first small write
     size_t Buffered = 0;
     TPendingSlot* Slot = nullptr;
@@ -655,11 +697,34 @@ struct TAtomicFile::TState {
         return WriteAll(Fd, Buffer.get(), n);
     }
 
+    // Closes the file; 0 or the error.
+    int CloseHandle() noexcept
+    {
+        if (Fd < 0)
+            return 0;
+        const int err = CloseFile(std::exchange(Fd, -1)) == 0 ? 0 : errno ? errno : EIO;
+        if (Unnamed)
+            ReleaseUnnamedFile();
+        return err;
+    }
+
+    // A new temporary name beside the target.
+    void PickTemporaryName()
+    {
+        static std::mt19937_64 random{std::random_device{}()};
+        static std::mutex randomLock;
+        uint64_t tag;
+        {
+            std::lock_guard lock(randomLock);
+            tag = random();
+        }
+        Temp = TemporaryName(Target, tag);
+    }
+
     // Closes and removes the temporary file, unless it has been committed.
     void Discard() noexcept
     {
-        if (Fd >= 0)
-            CloseFile(std::exchange(Fd, -1));
+        CloseHandle();
         Buffer.reset();
         if (!Temp.empty()) {
             std::error_code ec;
@@ -677,23 +742,21 @@ TAtomicFile::TAtomicFile(const std::string& path) : State(std::make_unique<TStat
     s.Path = path;
     const TTarget target = InspectTarget(ToPath(path), path);
     s.Target = target.Path;
-    const std::optional<unsigned> mode = target.Mode;
+    if (!target.Mode) {
+        s.Fd = OpenUnnamedFile(s.Target.parent_path());
+        s.Unnamed = s.Fd >= 0;
+        if (s.Unnamed)
+            return;
+    }
     InstallSignalCleanup();
-    static std::mt19937_64 random{std::random_device{}()};
-    static std::mutex randomLock;
     for (int attempt = 0; attempt < 100 && s.Fd < 0; ++attempt) {
-        uint64_t tag;
-        {
-            std::lock_guard lock(randomLock);
-            tag = random();
-        }
-        s.Temp = TemporaryName(s.Target, tag);
+        s.PickTemporaryName();
         s.Fd = CreateNewFile(s.Temp);
 #ifdef _WIN32
-        (void)mode;
+        (void)target;
 #else
-        if (s.Fd >= 0 && mode)
-            ::fchmod(s.Fd, mode_t(*mode));
+        if (s.Fd >= 0 && target.Mode)
+            ::fchmod(s.Fd, mode_t(*target.Mode));
 #endif
         if (s.Fd < 0 && errno != EEXIST)
             break;
@@ -720,7 +783,7 @@ void TAtomicFile::Fail(int err)
 void TAtomicFile::Write(std::span<const uint8_t> data)
 {
     TState& s = *State;
-    if (s.Fd < 0)
+    if (s.Fd < 0 || s.Closed)
         ThrowFileError("Cannot write file", s.Path, EBADF);
     if (s.Buffered + data.size() > WriteBufferSize && !s.WriteBuffered())
         Fail(errno ? errno : EIO);
@@ -738,22 +801,41 @@ void TAtomicFile::Write(std::span<const uint8_t> data)
 void TAtomicFile::Close(bool sync)
 {
     TState& s = *State;
-    if (s.Fd < 0)
+    if (s.Fd < 0 || s.Closed)
         ThrowFileError("Cannot write file", s.Path, EBADF);
     if (!s.WriteBuffered())
         Fail(errno ? errno : EIO);
     s.Buffer.reset(); // files closed and kept for a later rename (TFileBatch) hold no buffer
     if (sync && !SyncToDisk(s.Fd))
         Fail(errno);
-    if (CloseFile(std::exchange(s.Fd, -1)) != 0)
-        Fail(errno ? errno : EIO);
+    s.Closed = true;
+    if (!s.Unnamed)
+        if (const int err = s.CloseHandle())
+            Fail(err);
 }
 
 void TAtomicFile::Replace()
 {
     TState& s = *State;
-    if (s.Fd >= 0 || s.Temp.empty())
+    if (!s.Closed || (s.Unnamed ? s.Fd < 0 : s.Temp.empty()))
         ThrowFileError("Cannot write file", s.Path, EBADF);
+    if (s.Unnamed) {
+        // The target's name, or when a file of that name has come meanwhile a temporary name,
+        // renamed over it below as any other.
+        int err = LinkUnnamedFile(s.Fd, s.Target);
+        for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
+            s.PickTemporaryName();
+            err = LinkUnnamedFile(s.Fd, s.Temp);
+        }
+        s.CloseHandle(); // its data is written: what closing says adds nothing
+        if (err) {
+            s.Temp.clear();
+            ThrowFileError("Cannot write file", s.Path, err);
+        }
+        if (s.Temp.empty())
+            return;
+        s.Slot = RegisterPendingFile(s.Temp);
+    }
     std::error_code ec;
     fs::rename(s.Temp, s.Target, ec);
     if (ec) {
@@ -806,11 +888,14 @@ void TFileBatch::Commit()
 
 void TFileBatch::FlushToDisk(const std::vector<TFileBatch*>& batches)
 {
-    std::vector<std::string> temps;
+    std::vector<std::string> files; // a path on each file's disk: its own, or its folder while it has none
     for (const TFileBatch* batch : batches)
-        for (const auto& file : batch->Pending)
-            temps.push_back(file->TemporaryPath());
-    vantrel::FlushToDisk(temps);
+        for (const auto& file : batch->Pending) {
+            const TAtomicFile::TState& s = *file->State;
+            const fs::path folder = s.Target.parent_path();
+            files.push_back(FromPath(!s.Unnamed ? s.Temp : folder.empty() ? fs::path(".") : folder));
+        }
+    vantrel::FlushToDisk(files);
 }
 
 void TFileBatch::Replace()

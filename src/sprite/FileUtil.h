@@ -83,6 +83,9 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t maxBytes);
 // SIGHUP. A target that is a symbolic link is followed: the file it points to is replaced and the
 // link stays. A target that is not a regular file (a pipe, a device, a folder) or that is
 // read-only is refused. Every failure throws FileError naming the file and the reason.
+// Where the system allows it (Linux), a target that does not exist yet is written to a file
+// without a name in its folder instead, which is given the target's name once complete: nothing
+// is ever seen under another name, and a process ended in any way leaves nothing behind.
 class TAtomicFile {
 public:
     explicit TAtomicFile(const std::string& path);
@@ -94,14 +97,17 @@ public:
     // Close (flushing the data to disk), then Replace.
     void Commit();
     // The two steps of Commit, for files flushed to disk together (TFileBatch): Close ends the
-    // writing, Replace renames the temporary file over the target.
+    // writing, Replace renames the temporary file over the target (or names the file without a
+    // name, which stays open until then).
     void Close(bool flushToDisk);
     void Replace();
-    // The temporary file being written ("" once it has replaced the target).
+    // The temporary file being written ("" for a file without a name and once it has replaced
+    // the target).
     std::string TemporaryPath() const;
 
 private:
     friend class TDeferCommits;
+    friend class TFileBatch;
     struct TState;
     explicit TAtomicFile(std::unique_ptr<TState> state);
     std::unique_ptr<TState> State;

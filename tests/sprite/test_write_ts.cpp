@@ -375,4 +375,37 @@ TEST(SaveToFile, EndedBySignalLeavesNoTemporaryFile)
         EXPECT_EQ(ReadBytes(target), (Bytes{1, 2, 3}));
     }
 }
+// A new file is seen under no name until it is complete, keeps its place when another file takes
+// its name meanwhile, and leaves nothing behind however the process ends.
+TEST(SaveToFile, NewFilesAppearWholeUnderTheirNameOnly)
+{
+    TTempDir dir;
+    const auto count = [&] { return std::distance(std::filesystem::directory_iterator(dir.Path), {}); };
+    const std::string target = dir.File("new.shp");
+    {
+        TAtomicFile file(target);
+        file.Write(Bytes(1000, 5));
+        if (!file.TemporaryPath().empty())
+            GTEST_SKIP() << "files without a name are not available here";
+        EXPECT_EQ(count(), 0);
+        file.Close(false);
+        EXPECT_EQ(count(), 0);
+        WriteBytes(target, {1}); // taken meanwhile: still replaced
+        file.Replace();
+    }
+    EXPECT_EQ(ReadBytes(target), Bytes(1000, 5));
+    EXPECT_EQ(count(), 1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TAtomicFile file(dir.File("killed.shp"));
+        file.Write(Bytes(1 << 20, 9));
+        kill(getpid(), SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(count(), 1);
+}
 #endif
