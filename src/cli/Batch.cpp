@@ -6,7 +6,6 @@
 #include "sprite/Types.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -326,17 +325,28 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     std::vector<std::optional<TFileResult>> results(count);
     std::mutex lock;
     std::condition_variable changed;
-    std::atomic<size_t> next{0};
+    // The files not taken yet: order[front] to order[back - 1]. Given an order (the largest files
+    // first), the first job takes from its start and the others from its end, so that one job
+    // works through the largest files while the others begin with the smallest: their memory is
+    // needed by one job instead of by each, and the last files taken are middle-sized ones.
+    size_t front = 0, back = count;
+    auto take = [&](bool fromFront) -> std::optional<size_t> {
+        const std::lock_guard guard(lock);
+        if (front == back)
+            return std::nullopt;
+        const size_t k = fromFront || order.empty() ? front++ : --back;
+        return order.empty() ? k : order[k];
+    };
     std::vector<size_t> finished; // since the main thread last looked
     size_t finishedCount = 0;
     // Files are flushed in groups: one flush costs about as much for many files as for one, but
     // no file's lines wait for the group longer than a moment.
     const size_t group = std::max<size_t>(16, size_t(jobs) * 8);
 
-    auto worker = [&] {
+    auto worker = [&](bool fromFront) {
         SetWriterThreads(threadsPerJob);
-        for (size_t k = next++; k < count; k = next++) {
-            const size_t i = order.empty() ? k : order[k];
+        for (std::optional<size_t> next = take(fromFront); next; next = take(fromFront)) {
+            const size_t i = *next;
             TFileResult result;
             try {
                 result = work(i);
@@ -359,10 +369,10 @@ int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::fu
     std::vector<std::thread> threads;
     try {
         for (unsigned k = 0; k < std::max(1u, jobs); ++k)
-            threads.emplace_back(worker);
+            threads.emplace_back(worker, k == 0);
     } catch (const std::system_error&) {
         if (threads.empty())
-            worker(); // no thread to be had: the files one after another here
+            worker(true); // no thread to be had: the files one after another here
     }
 
     TBatchProgress progress(count);

@@ -68,8 +68,9 @@ TFileResult RunCaught(const std::string& prefix, const std::function<std::string
 // the files' Commits are flushed to disk together as they finish (one flush for the files done
 // meanwhile) and renamed over their targets.
 // While stderr is a terminal and there is more than one file, a progress bar over all files is
-// shown there. Returns the highest exit status of the files. The jobs take the files in order
-// (a permutation of the indices), or in input order when it is empty; each job's writer uses
+// shown there. Returns the highest exit status of the files. The jobs take the files in input order
+// when order is empty; given an order (a permutation of the indices, the largest files first),
+// the first job takes them from its start and the others from its end. Each job's writer uses
 // threadsPerJob threads (0: every core).
 int RunBatch(const std::vector<std::string>& names, unsigned jobs, const std::function<TFileResult(size_t)>& work,
              const std::vector<size_t>& order = {}, int threadsPerJob = 1);
