@@ -785,6 +785,8 @@ void TAtomicFile::Write(std::span<const uint8_t> data)
     TState& s = *State;
     if (s.Fd < 0 || s.Closed)
         ThrowFileError("Cannot write file", s.Path, EBADF);
+    if (data.empty())
+        return;
     if (s.Buffered + data.size() > WriteBufferSize && !s.WriteBuffered())
         Fail(errno ? errno : EIO);
     if (data.size() < WriteBufferSize && !s.Buffer)
