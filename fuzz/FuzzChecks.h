@@ -82,6 +82,20 @@ inline void CheckModel(const TSHP& sprite)
 
 // Renders the first frames of each half with the settings chosen by the option bits and
 // releases the caches (every frame takes the same path; long sprites would only slow the search).
+// The pixels drawn straight from the indices are the caches' (frame i alone).
+inline void CheckDrawnPixels(TSHP& sprite, int i)
+{
+    const size_t n = size_t(sprite.Width) * size_t(sprite.Height);
+    std::vector<uint32_t> drawn(n);
+    sprite.DrawFramePixels(i, -1, {0, 0, sprite.Width, sprite.Height}, drawn.data(), size_t(sprite.Width));
+    const TColour24* rgb = sprite.GetFrameRGB(i);
+    const uint8_t* alpha = sprite.GetFrameAlpha(i);
+    for (size_t k = 0; k < n; ++k)
+        Require(drawn[k] == (uint32_t(rgb[k].B) | uint32_t(rgb[k].G) << 8 | uint32_t(rgb[k].R) << 16 |
+                             uint32_t(alpha[k]) << 24),
+                "drawn pixels equal the render caches");
+}
+
 // Frames are drawn while the canvases drawn stay within 16 MiB; with option bit 7 the first frame
 // is drawn whatever its size when the tool would draw it (within the work budget of the file's
 // size), which takes seconds for the largest canvases.
@@ -104,6 +118,8 @@ inline void RenderSome(TSHP& sprite, TOptions options, uint64_t fileBytes)
             const size_t n = size_t(sprite.Width) * size_t(sprite.Height);
             Require(std::all_of(alpha, alpha + n, [](uint8_t a) { return a == 0 || a == 127 || a == 255; }),
                     "alpha is 0, 127 or 255");
+            if (n <= (1u << 20))
+                CheckDrawnPixels(sprite, i);
         }
         sprite.FreeFrameCache(i);
     }
