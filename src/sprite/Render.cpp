@@ -147,7 +147,7 @@ __attribute__((target("avx2"))) size_t MapPixelsAVX2(const uint8_t* src, const T
 #endif
 
 #if VANTREL_RENDER_AVX2
-// Whole packed pixels, eight at a time: table[src[k]], or where top is given and its pixel is
+// Whole packed pixels, eight at a time: table[src[k]], or where under is given and that pixel is
 // transparent, underTable[under[k]]. Leaves the last pixels (fewer than eight) to the caller.
 __attribute__((target("avx2"))) size_t MapWholePixelsAVX2(const uint8_t* src, const TPixelTable& table,
                                                           const uint8_t* under, const TPixelTable* underTable,
