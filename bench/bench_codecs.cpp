@@ -159,15 +159,22 @@ BENCHMARK(EncodeTDThreads)->ArgName("threads")->Arg(1)->Arg(2)->Apply(DecodeSett
 
 enum class TLook { Plain, SideColour, Luminosity };
 
-// Every frame's render caches (the whole-canvas colours and opacities GetFrameRGB and
-// GetFrameAlpha hand out) rendered again after the settings changed; the caches stay allocated.
-void RenderFrames(benchmark::State& state, TLook look)
+// 250 unit frames of 256 x 256 with translucent shadows, drawn with the given look.
+TSHP& LookSprite(TLook look)
 {
     static const std::unique_ptr<TSHP> sprite = SyntheticSprite(LargeFrames / 4, LargeSide, LargeSide);
     sprite->SHPType = TSHPType::Unit;
     sprite->SetTransparentShadows(true);
     sprite->SetUseSideColour(look == TLook::SideColour);
     sprite->SetLuminosity(look == TLook::Luminosity ? 20 : 0);
+    return *sprite;
+}
+
+// Every frame's render caches (the whole-canvas colours and opacities GetFrameRGB and
+// GetFrameAlpha hand out) rendered again after the settings changed; the caches stay allocated.
+void RenderFrames(benchmark::State& state, TLook look)
+{
+    TSHP* sprite = &LookSprite(look);
     RunAgainstMemcpy(state, FrameBlocks(*sprite), [&] {
         sprite->InvalidateFrames();
         for (int i = 0; i < sprite->FrameCount(); ++i)
@@ -179,14 +186,10 @@ BENCHMARK_CAPTURE(RenderFrames, SideColour, TLook::SideColour)->UseManualTime()-
 BENCHMARK_CAPTURE(RenderFrames, Luminosity, TLook::Luminosity)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The display image of every frame (what the view, the thumbnails and the tool's pictures are made
-// of) after the settings changed, from the same sprite as RenderFrames.
+// of) after the settings changed.
 void FrameImages(benchmark::State& state, TLook look)
 {
-    static const std::unique_ptr<TSHP> sprite = SyntheticSprite(LargeFrames / 4, LargeSide, LargeSide);
-    sprite->SHPType = TSHPType::Unit;
-    sprite->SetTransparentShadows(true);
-    sprite->SetUseSideColour(look == TLook::SideColour);
-    sprite->SetLuminosity(look == TLook::Luminosity ? 20 : 0);
+    TSHP* sprite = &LookSprite(look);
     RunAgainstMemcpy(state, FrameBlocks(*sprite), [&] {
         sprite->InvalidateFrames();
         for (int i = 0; i < sprite->FrameCount(); ++i)
